@@ -2,6 +2,9 @@
 
 #include <algorithm>
 #include <cmath>
+#include <initializer_list>
+
+namespace flanger::detail {
 
 namespace {
 
@@ -15,77 +18,98 @@ int32_t ringLengthFor(float sampleRate, float maxDelaySeconds)
 
 }  // namespace
 
-Flanger::Flanger(float sampleRate, float maxDelaySeconds)
-    : lfo(sampleRate),
-      ringLength(ringLengthFor(sampleRate, maxDelaySeconds))
+template <typename Sample>
+DelayLine<Sample>::DelayLine(float sampleRate, float maxDelaySeconds)
+    : ringLength(ringLengthFor(sampleRate, maxDelaySeconds)), slots(ringLength + 1),
+      ring(2 * static_cast<size_t>(slots), dsp::broadcast<Sample>(0.0f)), writePosition(slots - 1)
 {
-    ring.assign(static_cast<size_t>(ringLength) + 1, 0.0f);
-    ringStart = ring.data();
-    ringEnd = ringStart + ring.size();
-    writePosition = ringEnd - 1;
-
     const float logRange = std::log(44100.0f);
     for (int k = 0; k < kCurveLength; ++k)
         delayCurve[k] = std::exp(static_cast<float>(k) * 0.0009765625f * logRange) * 2.2675737e-05f;
 }
 
-float* Flanger::wrapBack(float* position) const
+template <typename Sample>
+Sample DelayLine<Sample>::gather(const float* table, dsp::Index<Sample> index) const
 {
-    return position < ringStart ? position + (ringEnd - ringStart) : position;
+    if constexpr (dsp::kLanes<Sample> == 1)
+        return table[index];
+    else
+        return Sample{table[index[0]], table[index[1]]};
 }
 
-void Flanger::clearState()
+template <typename Sample>
+Sample DelayLine<Sample>::readRing(dsp::Index<Sample> delay) const
 {
-    std::fill(ring.begin(), ring.end(), 0.0f);
-    toneFilter = FilterState{};
-    allpassState = 0.0f;
-    feedbackSample = 0.0f;
+    // The copy at writePosition + slots - delay equals the slot delay ticks back.
+    const auto base = writePosition + slots;
+    if constexpr (dsp::kLanes<Sample> == 1)
+        return ring[base - delay];
+    else
+        return Sample{ring[base - delay[0]][0], ring[base - delay[1]][1]};
 }
+
+template <typename Sample>
+void DelayLine<Sample>::clearChannel(int channel)
+{
+    for (Sample& slot : ring) dsp::setLane(slot, channel, 0.0f);
+    for (Sample* s : {&toneFilter.lastInput, &toneFilter.lastOutput, &toneFilter.output, &allpassState,
+                      &feedbackSample})
+        dsp::setLane(*s, channel, 0.0f);
+}
+
+template <typename Sample>
+Sample DelayLine<Sample>::process(Sample x, Sample l, float depth, float delay, float feedback)
+{
+    using dsp::broadcast;
+
+    Sample u = feedback * feedbackSample * 0.9f + x;
+    u = u + offset;
+
+    Sample c = ((l * 0.19f + 0.2f) * depth + (0.3f + delay * 0.3f) + (depth * -0.4f + 0.4f)) * 1024.0f;
+    // In range c stays within about 317 ... 1026; the clamp only keeps wild
+    // parameters inside the curve (beyond entry 1024 the delay is clamped anyway).
+    c = c >= 0.0f ? c : broadcast<Sample>(0.0f);
+    c = dsp::minimum(c, 2046.0f);
+    const auto k = dsp::truncate(c);
+    const Sample cf = c - dsp::toSample<Sample>(k);
+    Sample g = (1.0f - cf) * gather(delayCurve.data(), k) + cf * gather(delayCurve.data() + 1, k);
+    g = dsp::minimum(g, 1.0f);
+
+    const Sample d = dsp::maximum(static_cast<float>(ringLength) * g, 1.0f);
+    delaySamples = d;
+    const auto n = dsp::truncate(d);
+    const Sample a = 1.0f - (d - dsp::toSample<Sample>(n));
+    const Sample y = a * readRing(n) + readRing(n + 1) - a * allpassState;
+    allpassState = y;
+
+    const Sample z = 0.9925288f * y + 0.007471185f * toneFilter.lastOutput + toneFilter.offset;
+    toneFilter.lastOutput = z;
+
+    ring[writePosition] = u;
+    ring[writePosition + slots] = u;
+    if (++writePosition == slots) writePosition = 0;
+
+    Sample t = 0.25f * z;
+    t = t > 0.0f ? t * 0.9876f : t;
+    const Sample s = dsp::absolute(2.0f * t);
+    const Sample bigA = ((s + 3.0f) * s + 6.0f) * s + 6.0f;
+    const Sample sign = t < 0.0f ? broadcast<Sample>(-1.0f) : broadcast<Sample>(1.0f);
+    const Sample o = sign * (bigA - 6.0f) / (bigA + 6.0f);
+
+    const Sample out = 4.0f * o;
+    feedbackSample = out + 1e-9f;
+    return out;
+}
+
+template class DelayLine<float>;
+template class DelayLine<StereoSample>;
+
+}  // namespace flanger::detail
+
+Flanger::Flanger(float sampleRate, float maxDelaySeconds) : lfo(sampleRate), line(sampleRate, maxDelaySeconds) {}
 
 float Flanger::process(float x, float rate, float depth, float delay, float feedback)
 {
-    float u = feedback * feedbackSample * 0.9f + x;
-    u = u + offset;
-
     lfo.setRate(rate);
-    const float l = lfo.tick(1);
-
-    float c = ((l * 0.19f + 0.2f) * depth + (0.3f + delay * 0.3f) + (depth * -0.4f + 0.4f)) * 1024.0f;
-    // In range c stays within about 317 ... 1026; the clamp only keeps wild
-    // parameters inside the curve (beyond entry 1024 the delay is clamped anyway).
-    if (!(c >= 0.0f)) c = 0.0f;
-    if (c > 2046.0f) c = 2046.0f;
-    const int32_t k = static_cast<int32_t>(c);  // c >= 0: truncation is floor
-    curveIndex = k;
-    const float cf = c - static_cast<float>(k);
-    float g = (1.0f - cf) * delayCurve[k] + cf * delayCurve[k + 1];
-    g = std::min(g, 1.0f);
-
-    const float d = std::max(1.0f, static_cast<float>(ringLength) * g);
-    delaySamples = d;
-    const int32_t n = static_cast<int32_t>(d);  // d >= 1
-    readPosition = wrapBack(writePosition - n);
-    readPositionOlder = wrapBack(readPosition - 1);
-    fraction = d - static_cast<float>(n);
-
-    const float a = 1.0f - fraction;
-    const float y = a * *readPosition + *readPositionOlder - a * allpassState;
-    allpassState = y;
-
-    const float z = 0.9925288f * y + 0.007471185f * toneFilter.lastOutput + toneFilter.offset;
-    toneFilter.lastOutput = z;
-
-    *writePosition = u;
-    if (++writePosition == ringEnd) writePosition = ringStart;
-
-    float t = 0.25f * z;
-    if (t > 0.0f) t = t * 0.9876f;
-    const float s = std::fabs(2.0f * t);
-    const float bigA = ((s + 3.0f) * s + 6.0f) * s + 6.0f;
-    const float sign = t < 0.0f ? -1.0f : 1.0f;
-    const float o = sign * (bigA - 6.0f) / (bigA + 6.0f);
-
-    const float out = 4.0f * o;
-    feedbackSample = out + 1e-9f;
-    return out;
+    return line.process(x, lfo.tick(1), depth, delay, feedback);
 }

@@ -4,52 +4,77 @@
 #include <cstdint>
 #include <vector>
 
+#include "dsp/StereoSample.h"
 #include "dsp/flanger/Lfo.h"
 
 // One-pole filter memory: the tone filter inside each delay line and the DC
 // blockers on the wet signals. The offset keeps the recursion off denormals.
-struct FilterState {
-    float lastInput = 0.0f;
-    float lastOutput = 0.0f;
-    float output = 0.0f;
+template <typename Sample>
+struct BasicFilterState {
+    Sample lastInput = dsp::broadcast<Sample>(0.0f);
+    Sample lastOutput = dsp::broadcast<Sample>(0.0f);
+    Sample output = dsp::broadcast<Sample>(0.0f);
     float offset = 2.3283064e-10f;  // 2^-32
 };
 
-// One channel: a delay line of up to maxDelaySeconds swept by its own LFO,
+using FilterState = BasicFilterState<float>;
+
+namespace flanger::detail {
+
+// The flanger's delay line for one channel (float) or two in lockstep
+// (StereoSample): its delay follows the LFO value along an exponential curve,
 // read with allpass interpolation, filtered, saturated and fed back.
+template <typename Sample>
+class DelayLine {
+public:
+    DelayLine(float sampleRate, float maxDelaySeconds);
+
+    // l is the LFO value of each channel, in -1 ... 1.
+    Sample process(Sample x, Sample l, float depth, float delay, float feedback);
+
+    // Empties one channel's ring and recursions after a non-finite value
+    // entered them.
+    void clearChannel(int channel);
+
+    int32_t getRingLength() const { return ringLength; }
+    Sample getDelaySamples() const { return delaySamples; }
+
+private:
+    static constexpr int kCurveLength = 2048;
+
+    // The delay D runs from 1 to ringLength samples. The ring holds one slot
+    // more, so that at D = ringLength the older tap still reads a past
+    // sample, and is stored twice over so that no read has to wrap.
+    int32_t ringLength;
+    int32_t slots;
+    std::vector<Sample> ring;
+    int32_t writePosition;
+    Sample delaySamples = dsp::broadcast<Sample>(0.0f);
+    BasicFilterState<Sample> toneFilter;
+    Sample allpassState = dsp::broadcast<Sample>(0.0f);
+    Sample feedbackSample = dsp::broadcast<Sample>(0.0f);
+    float offset = 1e-9f;
+    std::array<float, kCurveLength> delayCurve;
+
+    Sample gather(const float* table, dsp::Index<Sample> index) const;
+    Sample readRing(dsp::Index<Sample> delay) const;
+};
+
+}  // namespace flanger::detail
+
+// One flanger channel: a delay line of up to maxDelaySeconds swept by its own
+// triangle LFO.
 class Flanger {
 public:
     Flanger(float sampleRate, float maxDelaySeconds);
 
     float process(float x, float rate, float depth, float delay, float feedback);
 
-    // Clears every recursive state (ring, interpolator, filters, feedback)
-    // after a non-finite value entered it; the LFO and the curve stay.
-    void clearState();
+    int32_t getRingLength() const { return line.getRingLength(); }
+    float getDelaySamples() const { return line.getDelaySamples(); }
 
     Lfo lfo;
 
 private:
-    static constexpr int kCurveLength = 2048;
-
-    std::vector<float> ring;
-    float* ringStart;
-    float* ringEnd;
-    float* writePosition;
-    // The delay D runs from 1 to ringLength samples; the ring holds one slot
-    // more so that at D = ringLength the older tap still reads a past sample.
-    int32_t ringLength;
-    float delaySamples = 0.0f;
-    float fraction = 0.0f;
-    float* readPosition = nullptr;
-    float* readPositionOlder = nullptr;
-    FilterState toneFilter;
-    float allpassState = 0.0f;
-    float feedbackSample = 0.0f;
-    float offset = 1e-9f;
-    int32_t curveIndex = 0;
-    std::array<float, kCurveLength> delayCurve;
-
-    // Ring slots are ringLength + 1; reads wrap by that.
-    float* wrapBack(float* position) const;
+    flanger::detail::DelayLine<float> line;
 };

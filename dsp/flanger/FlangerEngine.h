@@ -3,7 +3,9 @@
 #include <array>
 #include <memory>
 
+#include "dsp/StereoSample.h"
 #include "dsp/flanger/Flanger.h"
+#include "dsp/flanger/Lfo.h"
 
 // The stereo flanger: two delay lines whose LFOs run a "Phase" apart, a rate
 // that is free ("Speed") or locked to the host tempo ("Sync Tempo"), DC
@@ -21,24 +23,35 @@ public:
     // Replaces both samples in place. tempo is in beats per minute.
     void process(float* left, float* right, float tempo);
 
+    // Observers of the running state, 0 being the left channel and 1 the right.
+    float getLfoRate() const { return lfoRate; }
+    const Lfo& leftLfo() const { return channels->leftLfo; }
+    const Lfo& rightLfo() const { return channels->rightLfo; }
+    float getDelaySamples(int channel) const { return channels->lines.getDelaySamples()[channel]; }
+    int32_t getRingLength() const { return channels->lines.getRingLength(); }
+
     float* parameters;
 
 private:
-    std::unique_ptr<Flanger> left;
-    std::unique_ptr<Flanger> right;
-    std::unique_ptr<FilterState> dcBlockerLeft;
-    std::unique_ptr<FilterState> dcBlockerRight;
+    // Both channels' delay lines run in the lanes of one StereoSample.
+    struct Channels {
+        explicit Channels(float sampleRate);
+        Lfo leftLfo;
+        Lfo rightLfo;
+        flanger::detail::DelayLine<StereoSample> lines;
+    };
+
+    std::unique_ptr<Channels> channels;
+    BasicFilterState<StereoSample> dcBlocker;
     float smoothingOffset = 1e-6f;
-    float wetRight = 0.0f;
-    float wetLeft = 0.0f;
-    std::unique_ptr<std::array<float, 8>> syncTable;
+    StereoSample wet = dsp::broadcast<StereoSample>(0.0f);
+    std::array<float, 8> syncTable{120.0f, 60.0f, 30.0f, 15.0f, 180.0f, 90.0f, 45.0f, 22.5f};
     float lfoRate = 0.0f;
     float smoothedDepth = 0.0f;
     float smoothedDelay = 0.0f;
     float smoothedPhase = 0.0f;
 
-    float rateFor(float speed, float syncTempo, float tempo);
+    float rateFor(float speed, float syncTempo, float tempo) const;
     // Cold path: puts back to work whatever a non-finite value stopped.
-    void recoverSmoothing();
-    static float recoverChannel(float sample, Flanger& flanger, FilterState& dcBlocker);
+    void recover(StereoSample& out);
 };

@@ -38,22 +38,12 @@ void Lfo::setWaveform(int shape)
     }
 }
 
-void Lfo::setRate(float frequency)
-{
-    // Bitwise comparison: equal values give equal quotients, and a NaN
-    // frequency must not be mistaken for "unchanged".
-    if (frequency == lastFrequency) return;
-    lastFrequency = frequency;
-    rate = 256.0f * frequency / sampleRate;
-}
-
 float Lfo::wrapPhase(float p)
 {
-    // Only (255, 510] occurs with finite in-range parameters; the rest keeps
-    // the table index in range whatever rate or phase the owner supplies.
+    // Finite in-range parameters never get here; this keeps the table index
+    // in range whatever rate or phase the owner supplies.
     if (p > 255.0f) {
-        p -= 255.0f;
-        if (p > 255.0f) p = std::fmod(p, 255.0f);
+        p = std::fmod(p, 255.0f);
     } else if (p < 0.0f) {
         p += 255.0f;
         if (p < 0.0f) p = std::fmod(p, 255.0f) + 255.0f;
@@ -66,33 +56,4 @@ float Lfo::drawRandom()
 {
     const auto r = static_cast<float>(generator() >> 1);
     return (r * 4.656612873077393e-10f - 0.5f) * 2.0f;  // 2^-31
-}
-
-float Lfo::tick(int shape)
-{
-    float p = phase;
-    if (!(p >= 0.0f && p <= 255.0f)) {
-        p = wrapPhase(p);
-        phase = p;
-    }
-    // p is in [0, 255]: truncation is floor, without a library call.
-    const int32_t i = static_cast<int32_t>(p);
-    lastIndex = i;
-    phase = p + rate;
-    const float f = p - static_cast<float>(i);
-    lastFraction = f;
-
-    if (shape >= 0 && shape <= 3) {
-        const auto& table = tables[static_cast<size_t>(shape)];
-        return (1.0f - f) * table[i] + f * table[i + 1];
-    }
-    if (shape == 4) {
-        if (i == 0) randomValue = drawRandom();
-        return randomValue;
-    }
-    if (i == 0) {
-        heldRandomValue = randomValue;
-        randomValue = drawRandom();
-    }
-    return heldRandomValue;
 }

@@ -40,5 +40,42 @@ private:
     std::mt19937 generator;
 
     float drawRandom();
-    float wrapPhase(float p);
+    // Brings any other phase into [0, 255] (a negative rate wraps upwards).
+    static float wrapPhase(float p);
 };
+
+// Inline: it runs once per sample and channel.
+inline float Lfo::tick(int shape)
+{
+    float p = phase;
+    if (p > 255.0f) p -= 255.0f;
+    if (!(p >= 0.0f && p <= 255.0f)) p = wrapPhase(p);
+    // p is in [0, 255]: truncation is floor, without a library call.
+    const int32_t i = static_cast<int32_t>(p);
+    lastIndex = i;
+    phase = p + rate;
+    const float f = p - static_cast<float>(i);
+    lastFraction = f;
+
+    if (shape >= 0 && shape <= 3) {
+        const auto& table = tables[static_cast<size_t>(shape)];
+        return (1.0f - f) * table[i] + f * table[i + 1];
+    }
+    if (shape == 4) {
+        if (i == 0) randomValue = drawRandom();
+        return randomValue;
+    }
+    if (i == 0) {
+        heldRandomValue = randomValue;
+        randomValue = drawRandom();
+    }
+    return heldRandomValue;
+}
+
+inline void Lfo::setRate(float frequency)
+{
+    // A NaN frequency never matches, so it is never mistaken for "unchanged".
+    if (frequency == lastFrequency) return;
+    lastFrequency = frequency;
+    rate = 256.0f * frequency / sampleRate;
+}

@@ -1,43 +1,33 @@
 #include "dsp/tilteq/ShelvingFilters.h"
 
-#include <algorithm>
 #include <cmath>
+#include <initializer_list>
 
 namespace tilteq::detail {
 
-namespace {
-
-// Mild cubic colouring of the history. The cubic folds back above |v| = 13
-// and diverges beyond, so the value is held to +-12 first: a loud bass input
-// would otherwise run the cascade to infinity.
-float shape(float v, float k)
-{
-    v = std::min(std::max(v, -12.0f), 12.0f);
-    return v + (v - k) * -0.002f * v * v;
-}
-
-}  // namespace
-
-template <ShelfKind Kind>
-ShelvingFilter<Kind>::ShelvingFilter(float sampleRate, int32_t maxGainDb)
+template <ShelfKind Kind, typename Sample>
+ShelvingFilter<Kind, Sample>::ShelvingFilter(float sampleRate, int32_t maxGainDb)
     : maxGainDb(maxGainDb), sampleRate(sampleRate)
 {
 }
 
-template <ShelfKind Kind>
-void ShelvingFilter<Kind>::calcCoefficients(float frequency, float q, float gainDb)
+template <ShelfKind Kind, typename Sample>
+void ShelvingFilter<Kind, Sample>::design(float frequency, float q, float gainDb)
 {
-    // Unchanged design: the coefficients below would come out bit for bit
-    // the same, so they are kept.
-    if (q == cachedQ && gainDb == cachedGainDb && frequency == cachedFrequency) return;
-    cachedQ = q;
-    cachedGainDb = gainDb;
-    cachedFrequency = frequency;
-    omega = frequency * 6.2831855f / sampleRate;
-    amplitude = std::sqrt(static_cast<float>(std::pow(10.0, static_cast<double>(gainDb / 20.0f))));
-    alpha = std::sin(omega) / (q + q);
-    cosOmega = std::cos(omega);
-    sqrtAmplitude = std::sqrt(amplitude);
+    // The corner and the gain terms depend on their own inputs only, so each
+    // is recomputed only when those moved.
+    if (q != cachedQ || frequency != cachedFrequency) {
+        cachedQ = q;
+        cachedFrequency = frequency;
+        omega = frequency * 6.2831855f / sampleRate;
+        alpha = std::sin(omega) / (q + q);
+        cosOmega = std::cos(omega);
+    }
+    if (gainDb != cachedGainDb) {
+        cachedGainDb = gainDb;
+        amplitude = std::sqrt(static_cast<float>(std::pow(10.0, static_cast<double>(gainDb / 20.0f))));
+        sqrtAmplitude = std::sqrt(amplitude);
+    }
 
     const float A = amplitude;
     const float c = cosOmega;
@@ -66,41 +56,15 @@ void ShelvingFilter<Kind>::calcCoefficients(float frequency, float q, float gain
     a2 = rawA2 * inverseA0;
 }
 
-template <ShelfKind Kind>
-float ShelvingFilter<Kind>::tick(float x, float frequency, float q, float position)
+template <ShelfKind Kind, typename Sample>
+void ShelvingFilter<Kind, Sample>::clearChannel(int channel)
 {
-    const auto gain = static_cast<float>(maxGainDb);
-    calcCoefficients(frequency, q, gain + (1.0f - position) * gain * -2.0f);
-    const float y = b0 * in3 + b1 * in2 + b2 * in1 - a1 * out1 - a2 * out2;
-    currentOutput = y;
-    updateHistory(x, y);
-    return y;
+    for (Sample* s : {&in3, &in2, &in1, &out1, &out2, &currentOutput}) dsp::setLane(*s, channel, 0.0f);
 }
 
-template <ShelfKind Kind>
-void ShelvingFilter<Kind>::updateHistory(float x, float y)
-{
-    if constexpr (Kind == ShelfKind::Low) {
-        in3 = shape(in2, 0.08f);
-        in2 = shape(in1, -0.05f);
-        in1 = shape(x, -0.01f);
-    } else {
-        in3 = shape(in2, 0.05f);
-        in2 = shape(in1, -0.04f);
-        in1 = x;
-    }
-    out2 = out1;
-    out1 = y;
-}
-
-template <ShelfKind Kind>
-void ShelvingFilter<Kind>::clearHistory()
-{
-    in3 = in2 = in1 = 0.0f;
-    out1 = out2 = currentOutput = 0.0f;
-}
-
-template class ShelvingFilter<ShelfKind::Low>;
-template class ShelvingFilter<ShelfKind::High>;
+template class ShelvingFilter<ShelfKind::Low, float>;
+template class ShelvingFilter<ShelfKind::High, float>;
+template class ShelvingFilter<ShelfKind::Low, StereoSample>;
+template class ShelvingFilter<ShelfKind::High, StereoSample>;
 
 }  // namespace tilteq::detail

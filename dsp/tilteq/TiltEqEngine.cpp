@@ -1,6 +1,12 @@
 #include "dsp/tilteq/TiltEqEngine.h"
 
 #include <cmath>
+#include <initializer_list>
+
+TiltEqEngine::Filters::Filters(float sampleRate)
+    : tiltHigh(sampleRate, 8), tiltLow(sampleRate, 8), bass(sampleRate, 12)
+{
+}
 
 TiltEqEngine::TiltEqEngine(float sampleRate, float* parameters) : parameters(parameters)
 {
@@ -9,12 +15,7 @@ TiltEqEngine::TiltEqEngine(float sampleRate, float* parameters) : parameters(par
 
 void TiltEqEngine::initialize(float sampleRate)
 {
-    tiltHighLeft = std::make_unique<HighShelf>(sampleRate, 8);
-    tiltHighRight = std::make_unique<HighShelf>(sampleRate, 8);
-    tiltLowLeft = std::make_unique<LowShelf>(sampleRate, 8);
-    tiltLowRight = std::make_unique<LowShelf>(sampleRate, 8);
-    bassLeft = std::make_unique<LowShelf>(sampleRate, 12);
-    bassRight = std::make_unique<LowShelf>(sampleRate, 12);
+    filters = std::make_unique<Filters>(sampleRate);
 }
 
 void TiltEqEngine::process(float* left, float* right)
@@ -30,49 +31,35 @@ void TiltEqEngine::process(float* left, float* right)
     smoothedFrequency = (smoothedFrequency * 1199.0f + p[7]) * 0.00083333335f + 1e-9f;
     smoothedShelf = (1199.0f * smoothedShelf + p[1]) * 0.00083333335f + 1e-9f;
 
-    *left += signalOffset;
-    *right += signalOffset;
-    stageLeft = *left;
-    stageRight = *right;
+    stage = StereoSample{*left, *right} + signalOffset;
 
     const float q = p[2] * 2.0f + 0.1f;
     const float s = smoothedFrequency;
     const float f = s * (s * s) * 9900.0f + 100.0f;
 
-    stageLeft = tiltHighLeft->tick(stageLeft, f, q, smoothedShelf - 0.5f);
-    stageRight = tiltHighRight->tick(stageRight, f, q, smoothedShelf - 0.5f);
-    stageLeft += signalOffset;
-    stageRight += signalOffset;
+    Filters& fl = *filters;
+    stage = fl.tiltHigh.tick(stage, f, q, smoothedShelf - 0.5f) + signalOffset;
+    stage = fl.tiltLow.tick(stage, f, q, 0.5f - smoothedShelf) + signalOffset;
+    stage = fl.bass.tick(stage, 300.0f, 1.2f, p[3]);
 
-    stageLeft = tiltLowLeft->tick(stageLeft, f, q, 0.5f - smoothedShelf);
-    stageRight = tiltLowRight->tick(stageRight, f, q, 0.5f - smoothedShelf);
-    stageLeft += signalOffset;
-    stageRight += signalOffset;
-
-    stageLeft = bassLeft->tick(stageLeft, 300.0f, 1.2f, p[3]);
-    stageRight = bassRight->tick(stageRight, 300.0f, 1.2f, p[3]);
-
-    float outLeft = p[5] * (stageLeft * 8.0f * p[5]);
-    float outRight = p[5] * (8.0f * stageRight * p[5]);
-    if (!std::isfinite(outLeft + outRight + smoothedFrequency + smoothedShelf)) recover(outLeft, outRight);
-    *left = outLeft;
-    *right = outRight;
+    StereoSample out = p[5] * (stage * 8.0f * p[5]);
+    // A sum is finite only if all are; recover() looks at each.
+    if (!std::isfinite(out[0] + out[1] + smoothedFrequency + smoothedShelf)) recover(out);
+    *left = out[0];
+    *right = out[1];
 }
 
-void TiltEqEngine::recover(float& left, float& right)
+void TiltEqEngine::recover(StereoSample& out)
 {
-    if (!std::isfinite(smoothedFrequency)) smoothedFrequency = 0.0f;
-    if (!std::isfinite(smoothedShelf)) smoothedShelf = 0.0f;
-    if (!std::isfinite(left)) {
-        left = 0.0f;
-        tiltHighLeft->clearHistory();
-        tiltLowLeft->clearHistory();
-        bassLeft->clearHistory();
-    }
-    if (!std::isfinite(right)) {
-        right = 0.0f;
-        tiltHighRight->clearHistory();
-        tiltLowRight->clearHistory();
-        bassRight->clearHistory();
+    // Far outside their range the smoothed values overflow the design; they
+    // start again from 0 rather than glide back for seconds of silence.
+    for (float* s : {&smoothedFrequency, &smoothedShelf})
+        if (!(std::fabs(*s) <= 1e4f)) *s = 0.0f;
+    for (int channel = 0; channel < 2; ++channel) {
+        if (std::isfinite(out[channel])) continue;
+        out[channel] = 0.0f;
+        filters->tiltHigh.clearChannel(channel);
+        filters->tiltLow.clearChannel(channel);
+        filters->bass.clearChannel(channel);
     }
 }

@@ -1,8 +1,9 @@
 #pragma once
 
-#include <memory>
-
+#include "dsp/StereoSample.h"
 #include "dsp/tilteq/ShelvingFilters.h"
+
+#include <memory>
 
 // The tilt equaliser: per channel a high and a low shelf at a common,
 // smoothed corner that tilt the spectrum in opposite directions, a fixed
@@ -13,7 +14,7 @@ class TiltEqEngine {
 public:
     TiltEqEngine(float sampleRate, float* parameters);
 
-    // Replaces all six filters (empty histories) at a new sample rate; the
+    // Replaces all filters (empty histories) at a new sample rate; the
     // smoothing carries over. Not real-time safe.
     void initialize(float sampleRate);
 
@@ -23,18 +24,24 @@ public:
     float* parameters;
 
 private:
-    std::unique_ptr<HighShelf> tiltHighLeft;
-    std::unique_ptr<HighShelf> tiltHighRight;
-    std::unique_ptr<LowShelf> tiltLowLeft;
-    std::unique_ptr<LowShelf> tiltLowRight;
-    std::unique_ptr<LowShelf> bassLeft;
-    std::unique_ptr<LowShelf> bassRight;
+    template <tilteq::detail::ShelfKind Kind>
+    using StereoShelf = tilteq::detail::ShelvingFilter<Kind, StereoSample>;
+
+    // Left and right run in the lanes of one StereoSample through filters
+    // that share their design.
+    struct Filters {
+        explicit Filters(float sampleRate);
+        StereoShelf<tilteq::detail::ShelfKind::High> tiltHigh;
+        StereoShelf<tilteq::detail::ShelfKind::Low> tiltLow;
+        StereoShelf<tilteq::detail::ShelfKind::Low> bass;
+    };
+
+    std::unique_ptr<Filters> filters;
     float signalOffset = 1e-6f;
-    float stageRight = 0.0f;
-    float stageLeft = 0.0f;
+    StereoSample stage = dsp::broadcast<StereoSample>(0.0f);
     float smoothedFrequency = 0.0f;
     float smoothedShelf = 0.0f;
 
     // Cold path: puts back to work whatever a non-finite value stopped.
-    void recover(float& left, float& right);
+    void recover(StereoSample& out);
 };

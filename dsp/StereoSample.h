@@ -1,0 +1,94 @@
+#pragma once
+
+#include <cstdint>
+#include <type_traits>
+
+// Left and right in the two lanes of one register. The engines run both
+// channels in lockstep; every lane does exactly the single-precision
+// arithmetic of one channel processed alone, so the results are bit for bit
+// the same, at about half the instructions.
+using StereoSample = float __attribute__((vector_size(8)));
+using StereoIndex = int32_t __attribute__((vector_size(8)));
+
+namespace dsp {
+
+// The channel code is written once for a Sample type: float for one channel,
+// StereoSample for two.
+template <typename Sample>
+inline constexpr int kLanes = 1;
+template <>
+inline constexpr int kLanes<StereoSample> = 2;
+
+template <typename Sample>
+using Index = std::conditional_t<kLanes<Sample> == 1, int32_t, StereoIndex>;
+
+template <typename Sample>
+Sample broadcast(float x)
+{
+    if constexpr (kLanes<Sample> == 1)
+        return x;
+    else
+        return Sample{x, x};
+}
+
+template <typename Sample>
+float lane(Sample v, int i)
+{
+    if constexpr (kLanes<Sample> == 1)
+        return (void)i, v;
+    else
+        return v[i];
+}
+
+template <typename Sample>
+void setLane(Sample& v, int i, float x)
+{
+    if constexpr (kLanes<Sample> == 1)
+        (void)i, v = x;
+    else
+        v[i] = x;
+}
+
+// Truncation toward zero, and back; for non-negative values that is floor.
+template <typename Sample>
+Index<Sample> truncate(Sample v)
+{
+    if constexpr (kLanes<Sample> == 1)
+        return static_cast<int32_t>(v);
+    else
+        return __builtin_convertvector(v, StereoIndex);
+}
+
+template <typename Sample>
+Sample toSample(Index<Sample> v)
+{
+    if constexpr (kLanes<Sample> == 1)
+        return static_cast<float>(v);
+    else
+        return __builtin_convertvector(v, StereoSample);
+}
+
+// |v| by clearing the sign bit, as fabs does (also for -0 and NaN).
+template <typename Sample>
+Sample absolute(Sample v)
+{
+    if constexpr (kLanes<Sample> == 1)
+        return __builtin_fabsf(v);
+    else
+        return reinterpret_cast<Sample>(reinterpret_cast<StereoIndex>(v) & 0x7fffffff);
+}
+
+// std::min(a, b) and std::max(a, b) lane by lane: a NaN in a passes through.
+template <typename Sample>
+Sample minimum(Sample a, float b)
+{
+    return broadcast<Sample>(b) < a ? broadcast<Sample>(b) : a;
+}
+
+template <typename Sample>
+Sample maximum(Sample a, float b)
+{
+    return a < broadcast<Sample>(b) ? broadcast<Sample>(b) : a;
+}
+
+}  // namespace dsp
