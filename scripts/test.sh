@@ -1,0 +1,38 @@
+#!/usr/bin/env bash
+# Builds and runs the whole test suite: a normal Release build, an
+# AddressSanitizer + UndefinedBehaviorSanitizer build, and a short libFuzzer
+# run of every fuzz target. Installs missing packages first.
+# Usage: scripts/test.sh   (FUZZ_SECONDS=N to fuzz longer per target; 0 skips)
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+scripts/install-deps.sh
+jobs=$(nproc)
+
+step() { printf '\n== %s ==\n' "$*"; }
+
+step "Release build and tests"
+cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
+cmake --build build -j "$jobs"
+ctest --test-dir build --output-on-failure -j "$jobs"
+
+step "AddressSanitizer + UndefinedBehaviorSanitizer build and tests"
+cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVOK_SANITIZE=address,undefined >/dev/null
+cmake --build build-asan -j "$jobs"
+ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
+    ctest --test-dir build-asan --output-on-failure -j "$jobs"
+
+fuzz_seconds=${FUZZ_SECONDS:-30}
+if [ "$fuzz_seconds" -gt 0 ]; then
+    step "Fuzz targets, ${fuzz_seconds} s each"
+    CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVOK_TESTS=OFF \
+        -DVOK_FUZZERS=ON -DVOK_SANITIZE=address,undefined >/dev/null
+    cmake --build build-fuzz -j "$jobs"
+    for fuzzer in build-fuzz/tests/fuzz/*_fuzzer; do
+        corpus="build-fuzz/corpus/$(basename "$fuzzer")"
+        mkdir -p "$corpus"
+        "$fuzzer" -max_total_time="$fuzz_seconds" -print_final_stats=1 "$corpus" 2>&1 | tail -n 3
+    done
+fi
+
+step "All tests passed"
