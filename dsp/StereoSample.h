@@ -13,11 +13,13 @@ using StereoIndex = int32_t __attribute__((vector_size(8)));
 namespace dsp {
 
 // The channel code is written once for a Sample type: float for one channel,
-// StereoSample for two.
-template <typename Sample>
+// StereoSample for two. The helpers below take either (and the index types).
+template <typename T>
 inline constexpr int kLanes = 1;
 template <>
 inline constexpr int kLanes<StereoSample> = 2;
+template <>
+inline constexpr int kLanes<StereoIndex> = 2;
 
 template <typename Sample>
 using Index = std::conditional_t<kLanes<Sample> == 1, int32_t, StereoIndex>;
@@ -31,10 +33,10 @@ Sample broadcast(float x)
         return Sample{x, x};
 }
 
-template <typename Sample>
-float lane(Sample v, int i)
+template <typename T>
+auto lane(T v, int i)
 {
-    if constexpr (kLanes<Sample> == 1)
+    if constexpr (kLanes<T> == 1)
         return (void)i, v;
     else
         return v[i];
@@ -47,6 +49,16 @@ void setLane(Sample& v, int i, float x)
         (void)i, v = x;
     else
         v[i] = x;
+}
+
+// True when the comparison held in every lane.
+template <typename Mask>
+bool allLanes(Mask m)
+{
+    if constexpr (std::is_same_v<Mask, StereoIndex>)
+        return m[0] && m[1];
+    else
+        return m;
 }
 
 // Truncation toward zero, and back; for non-negative values that is floor.
@@ -66,6 +78,16 @@ Sample toSample(Index<Sample> v)
         return static_cast<float>(v);
     else
         return __builtin_convertvector(v, StereoSample);
+}
+
+// table[index], lane by lane.
+template <typename Sample>
+Sample gather(const float* table, Index<Sample> index)
+{
+    if constexpr (kLanes<Sample> == 1)
+        return table[index];
+    else
+        return Sample{table[index[0]], table[index[1]]};
 }
 
 // |v| by clearing the sign bit, as fabs does (also for -0 and NaN).

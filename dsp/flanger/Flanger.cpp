@@ -29,23 +29,20 @@ DelayLine<Sample>::DelayLine(float sampleRate, float maxDelaySeconds)
 }
 
 template <typename Sample>
-Sample DelayLine<Sample>::gather(const float* table, dsp::Index<Sample> index) const
+void DelayLine<Sample>::readTaps(dsp::Index<Sample> delay, Sample& newer, Sample& older) const
 {
-    if constexpr (dsp::kLanes<Sample> == 1)
-        return table[index];
-    else
-        return Sample{table[index[0]], table[index[1]]};
-}
-
-template <typename Sample>
-Sample DelayLine<Sample>::readRing(dsp::Index<Sample> delay) const
-{
-    // The copy at writePosition + slots - delay equals the slot delay ticks back.
-    const auto base = writePosition + slots;
-    if constexpr (dsp::kLanes<Sample> == 1)
-        return ring[base - delay];
-    else
-        return Sample{ring[base - delay[0]][0], ring[base - delay[1]][1]};
+    // The copy at writePosition + slots - delay is the slot delay ticks back,
+    // and the one before it is a tick older.
+    const Sample* base = ring.data() + writePosition + slots;
+    if constexpr (dsp::kLanes<Sample> == 1) {
+        newer = base[-delay];
+        older = base[-delay - 1];
+    } else {
+        const Sample* left = base - delay[0];
+        const Sample* right = base - delay[1];
+        newer = Sample{left[0][0], right[0][1]};
+        older = Sample{left[-1][0], right[-1][1]};
+    }
 }
 
 template <typename Sample>
@@ -72,14 +69,16 @@ Sample DelayLine<Sample>::process(Sample x, Sample l, float depth, float delay, 
     c = dsp::minimum(c, 2046.0f);
     const auto k = dsp::truncate(c);
     const Sample cf = c - dsp::toSample<Sample>(k);
-    Sample g = (1.0f - cf) * gather(delayCurve.data(), k) + cf * gather(delayCurve.data() + 1, k);
+    Sample g = (1.0f - cf) * dsp::gather<Sample>(delayCurve.data(), k) + cf * dsp::gather<Sample>(delayCurve.data() + 1, k);
     g = dsp::minimum(g, 1.0f);
 
     const Sample d = dsp::maximum(static_cast<float>(ringLength) * g, 1.0f);
     delaySamples = d;
     const auto n = dsp::truncate(d);
     const Sample a = 1.0f - (d - dsp::toSample<Sample>(n));
-    const Sample y = a * readRing(n) + readRing(n + 1) - a * allpassState;
+    Sample newer, older;
+    readTaps(n, newer, older);
+    const Sample y = a * newer + older - a * allpassState;
     allpassState = y;
 
     const Sample z = 0.9925288f * y + 0.007471185f * toneFilter.lastOutput + toneFilter.offset;

@@ -56,8 +56,7 @@ private:
     float offset = 1e-9f;
     std::array<float, kCurveLength> delayCurve;
 
-    Sample gather(const float* table, dsp::Index<Sample> index) const;
-    Sample readRing(dsp::Index<Sample> delay) const;
+    void readTaps(dsp::Index<Sample> delay, Sample& newer, Sample& older) const;
 };
 
 }  // namespace flanger::detail

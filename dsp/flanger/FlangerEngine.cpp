@@ -13,7 +13,7 @@ float smooth(float s, float p, float offset)
 }  // namespace
 
 FlangerEngine::Channels::Channels(float sampleRate)
-    : leftLfo(sampleRate), rightLfo(sampleRate), lines(sampleRate, 0.025f)
+    : lfo(sampleRate), lines(sampleRate, 0.025f)
 {
 }
 
@@ -50,12 +50,14 @@ void FlangerEngine::process(float* left, float* right, float tempo)
     }
 
     Channels& ch = *channels;
-    ch.leftLfo.phase = 127.0f * smoothedPhase + ch.rightLfo.phase;
+    // The left oscillator is slaved to the right one, "Phase" ahead.
+    // Stored whole: a one-lane store would stall the tick's load of both.
+    const float rightPhase = ch.lfo.phase[1];
+    ch.lfo.phase = StereoSample{127.0f * smoothedPhase + rightPhase, rightPhase};
 
     lfoRate = rateFor(p[1], p[2], tempo);
-    ch.rightLfo.setRate(lfoRate);
-    ch.leftLfo.setRate(lfoRate);
-    const StereoSample lfo{ch.leftLfo.tick(1), ch.rightLfo.tick(1)};
+    ch.lfo.setRate(lfoRate);
+    const StereoSample lfo = ch.lfo.tick(1);
 
     const StereoSample dry{*left, *right};
     wet = ch.lines.process(dry, lfo, smoothedDepth, smoothedDelay, p[6]);

@@ -25,8 +25,7 @@ public:
 
     // Observers of the running state, 0 being the left channel and 1 the right.
     float getLfoRate() const { return lfoRate; }
-    const Lfo& leftLfo() const { return channels->leftLfo; }
-    const Lfo& rightLfo() const { return channels->rightLfo; }
+    float getLfoPhase(int channel) const { return channels->lfo.phase[channel]; }
     float getDelaySamples(int channel) const { return channels->lines.getDelaySamples()[channel]; }
     int32_t getRingLength() const { return channels->lines.getRingLength(); }
 
@@ -36,8 +35,7 @@ private:
     // Both channels' delay lines run in the lanes of one StereoSample.
     struct Channels {
         explicit Channels(float sampleRate);
-        Lfo leftLfo;
-        Lfo rightLfo;
+        flanger::detail::BasicLfo<StereoSample> lfo;
         flanger::detail::DelayLine<StereoSample> lines;
     };
 

@@ -2,13 +2,17 @@
 
 #include <cmath>
 
-Lfo::Lfo(float sampleRate) : sampleRate(sampleRate)
+namespace flanger::detail {
+
+template <typename Sample>
+BasicLfo<Sample>::BasicLfo(float sampleRate) : sampleRate(sampleRate)
 {
     for (int shape = 0; shape < 4; ++shape) setWaveform(shape);
     rate = 256.0f / sampleRate;
 }
 
-void Lfo::setWaveform(int shape)
+template <typename Sample>
+void BasicLfo<Sample>::setWaveform(int shape)
 {
     if (shape < 0 || shape > 3) return;
     auto& table = tables[static_cast<size_t>(shape)];
@@ -38,22 +42,36 @@ void Lfo::setWaveform(int shape)
     }
 }
 
-float Lfo::wrapPhase(float p)
+template <typename Sample>
+Sample BasicLfo<Sample>::wrapPhase(Sample phases)
 {
-    // Finite in-range parameters never get here; this keeps the table index
-    // in range whatever rate or phase the owner supplies.
-    if (p > 255.0f) {
-        p = std::fmod(p, 255.0f);
-    } else if (p < 0.0f) {
-        p += 255.0f;
-        if (p < 0.0f) p = std::fmod(p, 255.0f) + 255.0f;
+    for (int lane = 0; lane < dsp::kLanes<Sample>; ++lane) {
+        float p = dsp::lane(phases, lane);
+        if (p > 255.0f) {
+            p = std::fmod(p, 255.0f);
+        } else if (p < 0.0f) {
+            p += 255.0f;
+            if (p < 0.0f) p = std::fmod(p, 255.0f) + 255.0f;
+        }
+        if (!(p >= 0.0f && p <= 255.0f)) p = 0.0f;  // NaN, or infinity through fmod
+        dsp::setLane(phases, lane, p);
     }
-    if (!(p >= 0.0f && p <= 255.0f)) p = 0.0f;  // NaN, or infinity through fmod
-    return p;
+    return phases;
 }
 
-float Lfo::drawRandom()
+template <typename Sample>
+void BasicLfo<Sample>::drawRandom(dsp::Index<Sample> index, bool keepPrevious)
 {
-    const auto r = static_cast<float>(generator() >> 1);
-    return (r * 4.656612873077393e-10f - 0.5f) * 2.0f;  // 2^-31
+    // A channel draws on every tick whose phase lies in [0, 1).
+    for (int lane = 0; lane < dsp::kLanes<Sample>; ++lane) {
+        if (dsp::lane(index, lane) != 0) continue;
+        if (keepPrevious) dsp::setLane(heldRandomValue, lane, dsp::lane(randomValue, lane));
+        const auto r = static_cast<float>(generators[static_cast<size_t>(lane)]() >> 1);
+        dsp::setLane(randomValue, lane, (r * 4.656612873077393e-10f - 0.5f) * 2.0f);  // 2^-31
+    }
 }
+
+template class BasicLfo<float>;
+template class BasicLfo<StereoSample>;
+
+}  // namespace flanger::detail

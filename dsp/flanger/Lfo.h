@@ -4,78 +4,88 @@
 #include <cstdint>
 #include <random>
 
-// Table oscillator driving one flanger channel's sweep. The phase counts in
-// table units (256 per table) but wraps by 255, so a cycle lasts 255 units.
-class Lfo {
+#include "dsp/StereoSample.h"
+
+namespace flanger::detail {
+
+// Table oscillator for one channel (float) or two in lockstep (StereoSample)
+// at a common rate. The phase counts in table units (256 per table) but wraps
+// by 255, so a cycle lasts 255 units.
+template <typename Sample>
+class BasicLfo {
 public:
-    explicit Lfo(float sampleRate);
-    virtual ~Lfo() = default;
+    explicit BasicLfo(float sampleRate);
 
     // Shapes 0 sine, 1 triangle, 2 rising saw, 3 square; other numbers are ignored.
     void setWaveform(int shape);
     void setRate(float frequency);
     // Shapes 0-3 read their table, 4 is sample-and-hold random, anything
     // else is the random value one draw behind.
-    float tick(int shape);
+    Sample tick(int shape);
 
     // Public so the owner can slave one oscillator to another.
-    float phase = 0.0f;
+    Sample phase = dsp::broadcast<Sample>(0.0f);
 
 private:
     static constexpr int kTableSize = 257;
 
     float rate;
     float sampleRate;
-    float randomValue = 0.0f;
-    float heldRandomValue = 0.0f;
+    Sample randomValue = dsp::broadcast<Sample>(0.0f);
+    Sample heldRandomValue = dsp::broadcast<Sample>(0.0f);
     std::array<std::array<float, kTableSize>, 4> tables{};
-    int32_t lastIndex = 0;
-    float lastFraction = 0.0f;
+    dsp::Index<Sample> lastIndex{};
+    Sample lastFraction = dsp::broadcast<Sample>(0.0f);
 
     // setRate runs every sample; the division is skipped while the rate holds.
     float lastFrequency = 1.0f;
 
     // Per instance and lock-free: the C library's rand() takes a lock.
-    // Shifted down one bit it yields 0 ... 2^31 - 1, the range of rand().
-    std::mt19937 generator;
+    // Shifted down one bit they yield 0 ... 2^31 - 1, the range of rand().
+    std::array<std::mt19937, dsp::kLanes<Sample>> generators;
 
-    float drawRandom();
-    // Brings any other phase into [0, 255] (a negative rate wraps upwards).
-    static float wrapPhase(float p);
+    void drawRandom(dsp::Index<Sample> index, bool keepPrevious);
+    // Brings any phase outside [0, 255] back into it (a negative rate wraps
+    // upwards); finite in-range parameters never need it.
+    static Sample wrapPhase(Sample p);
 };
 
-// Inline: it runs once per sample and channel.
-inline float Lfo::tick(int shape)
+// Inline: it runs once per sample.
+template <typename Sample>
+Sample BasicLfo<Sample>::tick(int shape)
 {
-    float p = phase;
-    if (p > 255.0f) p -= 255.0f;
-    if (!(p >= 0.0f && p <= 255.0f)) p = wrapPhase(p);
+    Sample p = phase;
+    p = p > 255.0f ? p - 255.0f : p;
+    if (!dsp::allLanes((p >= 0.0f) & (p <= 255.0f))) p = wrapPhase(p);
     // p is in [0, 255]: truncation is floor, without a library call.
-    const int32_t i = static_cast<int32_t>(p);
+    const auto i = dsp::truncate(p);
     lastIndex = i;
     phase = p + rate;
-    const float f = p - static_cast<float>(i);
+    const Sample f = p - dsp::toSample<Sample>(i);
     lastFraction = f;
 
     if (shape >= 0 && shape <= 3) {
-        const auto& table = tables[static_cast<size_t>(shape)];
-        return (1.0f - f) * table[i] + f * table[i + 1];
+        const float* table = tables[static_cast<size_t>(shape)].data();
+        return (1.0f - f) * dsp::gather<Sample>(table, i) + f * dsp::gather<Sample>(table + 1, i);
     }
-    if (shape == 4) {
-        if (i == 0) randomValue = drawRandom();
-        return randomValue;
-    }
-    if (i == 0) {
-        heldRandomValue = randomValue;
-        randomValue = drawRandom();
-    }
-    return heldRandomValue;
+    drawRandom(i, shape != 4);
+    return shape == 4 ? randomValue : heldRandomValue;
 }
 
-inline void Lfo::setRate(float frequency)
+template <typename Sample>
+void BasicLfo<Sample>::setRate(float frequency)
 {
     // A NaN frequency never matches, so it is never mistaken for "unchanged".
     if (frequency == lastFrequency) return;
     lastFrequency = frequency;
     rate = 256.0f * frequency / sampleRate;
 }
+
+}  // namespace flanger::detail
+
+// The oscillator of one flanger channel.
+class Lfo : public flanger::detail::BasicLfo<float> {
+public:
+    using BasicLfo::BasicLfo;
+    virtual ~Lfo() = default;
+};

@@ -61,7 +61,7 @@ double settledRms(float* p, const float* program, int slots, Process&& process, 
 
 float lead(const FlangerEngine& e)
 {
-    return std::fmod(e.leftLfo().phase - e.rightLfo().phase + 255.0f, 255.0f);
+    return std::fmod(e.getLfoPhase(0) - e.getLfoPhase(1) + 255.0f, 255.0f);
 }
 
 }  // namespace

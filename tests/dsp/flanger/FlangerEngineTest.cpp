@@ -28,8 +28,8 @@ struct Rig {
         }
         return r;
     }
-    float left() const { return engine.leftLfo().phase; }
-    float right() const { return engine.rightLfo().phase; }
+    float left() const { return engine.getLfoPhase(0); }
+    float right() const { return engine.getLfoPhase(1); }
 };
 
 }  // namespace
