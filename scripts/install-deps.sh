@@ -3,7 +3,8 @@
 # skipping what is already there. Usage: scripts/install-deps.sh
 set -euo pipefail
 
-packages=(cmake ninja-build g++ clang libclang-rt-14-dev libgtest-dev libgmock-dev libbenchmark-dev)
+packages=(cmake ninja-build g++ clang libclang-rt-14-dev libgtest-dev libgmock-dev libbenchmark-dev
+          pkg-config libplist-dev)
 
 missing=()
 for p in "${packages[@]}"; do
