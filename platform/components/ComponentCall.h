@@ -3,7 +3,8 @@
 // Packing of argument words, in the order of the original platform's calls.
 
 #include <bit>
-#include <cstring>
+#include <cstddef>
+#include <cstdint>
 #include <type_traits>
 
 namespace platform::detail {
@@ -16,13 +17,14 @@ uintptr_t toWord(T value)
     else if constexpr (std::is_pointer_v<T> || std::is_null_pointer_v<T>)
         return reinterpret_cast<uintptr_t>(value);
     else if constexpr (std::is_enum_v<T>)
-        return static_cast<uintptr_t>(static_cast<std::underlying_type_t<T>>(value));
+        return toWord(static_cast<std::underlying_type_t<T>>(value));
     else {
         static_assert(std::is_integral_v<T> && sizeof(T) <= sizeof(uintptr_t));
-        // Signed 32-bit values keep their 32-bit pattern, as on the original
-        // platform, so that the callee reads them back from the low half.
-        if constexpr (std::is_signed_v<T>)
-            return static_cast<uintptr_t>(static_cast<std::make_unsigned_t<T>>(value));
+        // Narrower signed values are widened to their 32-bit pattern, as on
+        // the original platform, so that the callee reads them back from the
+        // low half as int32_t whatever width the caller passed.
+        if constexpr (std::is_signed_v<T> && sizeof(T) <= sizeof(int32_t))
+            return static_cast<uint32_t>(static_cast<int32_t>(value));
         else
             return static_cast<uintptr_t>(value);
     }
@@ -35,9 +37,9 @@ ComponentResult platform::callSelector(ComponentInstance instance, int16_t selec
 {
     static_assert(sizeof...(Args) <= 8);
     ComponentParameters block{};
-    block.flags = 0;
     block.paramSize = static_cast<uint8_t>(sizeof...(Args) * sizeof(uintptr_t));
     block.what = selector;
+    // The trailing 0 keeps the array non-empty for calls without arguments.
     const uintptr_t words[] = {detail::toWord(args)..., 0};
     // Word 0 is the last argument.
     for (size_t i = 0; i < sizeof...(Args); ++i) block.params[i] = words[sizeof...(Args) - 1 - i];

@@ -1,0 +1,18 @@
+#pragma once
+
+// Status codes by their published names, for hosts' messages:
+// describeStatus(-10866) is "kAudioUnitErr_InvalidScope (-10866)".
+
+#include <string>
+
+#include "platform/components/Components.h"
+
+namespace platform {
+
+// The published name, or null for a status without one.
+const char* statusName(OSStatus status);
+
+// "name (number)", or the number alone.
+std::string describeStatus(OSStatus status);
+
+}  // namespace platform

@@ -1,0 +1,27 @@
+#pragma once
+
+// A structural check of binary property-list bytes, run before libplist
+// sees them. libplist 2.2 trusts the structure: its reader takes time
+// quadratic in the nesting depth, and it copies an object once per reference
+// to it, so a few hundred bytes of shared references expand without bound.
+
+#include <cstddef>
+#include <cstdint>
+
+namespace platform::detail {
+
+// Containers nested deeper than this are refused, here and by the tree
+// conversion.
+constexpr int kMaxPropertyListDepth = 512;
+
+// Objects the tree may expand to, counting every reference separately.
+constexpr uint64_t kMaxPropertyListObjects = uint64_t{1} << 20;
+
+// Checks the trailer, the offset table and every object reachable from the
+// top one: each lies within the bytes, each reference names an object, no
+// container holds itself, nesting stays within kMaxPropertyListDepth and
+// the expanded tree within kMaxPropertyListObjects. Returns nullptr when
+// the bytes pass, else what is wrong.
+const char* checkBinaryPropertyList(const uint8_t* bytes, size_t length);
+
+} // namespace platform::detail

@@ -1,0 +1,336 @@
+// Property lists: CF trees to and from XML and binary bytes, through
+// libplist's node trees.
+
+#include <plist/plist.h>
+
+#include <cstdint>
+#include <cstdlib>
+#include <limits>
+#include <memory>
+#include <string>
+#include <utility>
+
+#include "platform/corefoundation/BinaryPropertyListCheck.h"
+#include "platform/corefoundation/CFInternal.h"
+
+namespace {
+
+// Deeper trees are refused both ways: reading and writing recurse once per
+// level, and a container that holds itself would never end.
+constexpr int kMaxDepth = platform::detail::kMaxPropertyListDepth;
+
+struct PlistDeleter {
+    void operator()(void* node) const { plist_free(node); }
+};
+using Plist = std::unique_ptr<void, PlistDeleter>;
+
+struct FreeDeleter {
+    void operator()(void* memory) const { std::free(memory); }
+};
+
+template <typename T> class Owned {
+  public:
+    explicit Owned(T object = nullptr) : object_(object) {}
+    Owned(const Owned&) = delete;
+    Owned& operator=(const Owned&) = delete;
+    ~Owned()
+    {
+        if (object_) CFRelease(object_);
+    }
+    T get() const { return object_; }
+    T release() { return std::exchange(object_, nullptr); }
+
+  private:
+    T object_;
+};
+
+void report(CFErrorRef* error, CFIndex code, std::string description)
+{
+    if (error) *error = platform::detail::createError(code, std::move(description));
+}
+
+// libplist nodes to CF objects. On failure returns NULL and `problem` says
+// why.
+class Reader {
+  public:
+    CFPropertyListRef read(plist_t node, int depth)
+    {
+        switch (plist_get_node_type(node)) {
+        case PLIST_BOOLEAN: {
+            uint8_t value = 0;
+            plist_get_bool_val(node, &value);
+            return value ? kCFBooleanTrue : kCFBooleanFalse;
+        }
+        case PLIST_UINT: {
+            // libplist keeps every integer as 64 bits; negative ones are
+            // two's complement.
+            uint64_t bits = 0;
+            plist_get_uint_val(node, &bits);
+            const auto value = static_cast<int64_t>(bits);
+            if (value >= std::numeric_limits<int32_t>::min() &&
+                value <= std::numeric_limits<int32_t>::max()) {
+                const auto narrow = static_cast<int32_t>(value);
+                return CFNumberCreate(nullptr, kCFNumberSInt32Type, &narrow);
+            }
+            return CFNumberCreate(nullptr, kCFNumberSInt64Type, &value);
+        }
+        case PLIST_REAL: {
+            double value = 0.0;
+            plist_get_real_val(node, &value);
+            return CFNumberCreate(nullptr, kCFNumberFloat64Type, &value);
+        }
+        case PLIST_STRING: {
+            uint64_t length = 0;
+            const char* text = plist_get_string_ptr(node, &length);
+            return readString(std::string_view(text, length));
+        }
+        case PLIST_DATA: {
+            uint64_t length = 0;
+            const char* bytes = plist_get_data_ptr(node, &length);
+            return CFDataCreate(nullptr, reinterpret_cast<const UInt8*>(bytes), static_cast<CFIndex>(length));
+        }
+        case PLIST_ARRAY:
+            return depth < kMaxDepth ? readArray(node, depth + 1) : fail("is nested too deeply");
+        case PLIST_DICT:
+            return depth < kMaxDepth ? readDictionary(node, depth + 1) : fail("is nested too deeply");
+        default:
+            return fail("holds a value that is not a dictionary, array, string, number, boolean "
+                        "or data");
+        }
+    }
+
+    std::string problem;
+
+  private:
+    std::nullptr_t fail(const char* why)
+    {
+        if (problem.empty()) problem = why;
+        return nullptr;
+    }
+
+    CFStringRef readString(std::string_view text)
+    {
+        if (text.find('\0') != std::string_view::npos) return fail("holds a string with a zero character");
+        CFStringRef string = platform::detail::createString(text);
+        return string ? string : fail("holds a string that is not valid UTF-8");
+    }
+
+    CFArrayRef readArray(plist_t node, int depth)
+    {
+        Owned<CFMutableArrayRef> array(CFArrayCreateMutable(nullptr, 0, &kCFTypeArrayCallBacks));
+        const uint32_t count = plist_array_get_size(node);
+        for (uint32_t i = 0; i < count; ++i) {
+            Owned<CFPropertyListRef> item(read(plist_array_get_item(node, i), depth));
+            if (!item.get()) return nullptr;
+            CFArrayAppendValue(array.get(), item.get());
+        }
+        return array.release();
+    }
+
+    CFDictionaryRef readDictionary(plist_t node, int depth)
+    {
+        Owned<CFMutableDictionaryRef> dict(CFDictionaryCreateMutable(
+            nullptr, 0, &kCFTypeDictionaryKeyCallBacks, &kCFTypeDictionaryValueCallBacks));
+        plist_dict_iter iterator = nullptr;
+        plist_dict_new_iter(node, &iterator);
+        const std::unique_ptr<void, FreeDeleter> iteratorOwner(iterator);
+        for (;;) {
+            char* keyText = nullptr;
+            plist_t value = nullptr;
+            plist_dict_next_item(node, iterator, &keyText, &value);
+            const std::unique_ptr<char, FreeDeleter> keyOwner(keyText);
+            if (!value) break;
+            if (!keyText) return fail("holds a dictionary entry without a key");
+            Owned<CFStringRef> key(readString(keyText));
+            if (!key.get()) return nullptr;
+            Owned<CFPropertyListRef> item(read(value, depth));
+            if (!item.get()) return nullptr;
+            CFDictionarySetValue(dict.get(), key.get(), item.get());
+        }
+        return dict.release();
+    }
+};
+
+// CF objects to libplist nodes. On failure returns NULL and `problem` says
+// why.
+class Writer {
+  public:
+    Plist write(CFPropertyListRef plist, int depth)
+    {
+        const CFTypeID type = CFGetTypeID(plist);
+        if (type == CFStringGetTypeID()) {
+            const auto string = static_cast<CFStringRef>(plist);
+            if (!representable(string)) return fail("a string holds a zero character");
+            return Plist(plist_new_string(CFStringGetCStringPtr(string, kCFStringEncodingUTF8)));
+        }
+        if (type == CFNumberGetTypeID()) {
+            const auto number = static_cast<CFNumberRef>(plist);
+            if (CFNumberIsFloatType(number)) {
+                double value = 0.0;
+                CFNumberGetValue(number, kCFNumberFloat64Type, &value);
+                return Plist(plist_new_real(value));
+            }
+            int64_t value = 0;
+            CFNumberGetValue(number, kCFNumberSInt64Type, &value);
+            return Plist(plist_new_uint(static_cast<uint64_t>(value)));
+        }
+        if (type == CFBooleanGetTypeID())
+            return Plist(plist_new_bool(CFBooleanGetValue(static_cast<CFBooleanRef>(plist))));
+        if (type == CFDataGetTypeID()) {
+            const auto data = static_cast<CFDataRef>(plist);
+            return Plist(plist_new_data(reinterpret_cast<const char*>(CFDataGetBytePtr(data)),
+                                        static_cast<uint64_t>(CFDataGetLength(data))));
+        }
+        if (type == CFArrayGetTypeID() || type == CFDictionaryGetTypeID()) {
+            if (depth >= kMaxDepth) return fail("the tree is nested too deeply");
+            return type == CFArrayGetTypeID()
+                       ? writeArray(static_cast<CFArrayRef>(plist), depth + 1)
+                       : writeDictionary(static_cast<CFDictionaryRef>(plist), depth + 1);
+        }
+        return fail("the tree holds an object that is not a dictionary, array, string, number, "
+                    "boolean or data");
+    }
+
+    std::string problem;
+
+  private:
+    Plist fail(const char* why)
+    {
+        if (problem.empty()) problem = why;
+        return nullptr;
+    }
+
+    // libplist strings end at the first zero byte.
+    static bool representable(CFStringRef string)
+    {
+        return platform::detail::utf8(string).find('\0') == std::string_view::npos;
+    }
+
+    Plist writeArray(CFArrayRef array, int depth)
+    {
+        Plist node(plist_new_array());
+        const CFIndex count = CFArrayGetCount(array);
+        for (CFIndex i = 0; i < count; ++i) {
+            Plist item = write(CFArrayGetValueAtIndex(array, i), depth);
+            if (!item) return nullptr;
+            plist_array_append_item(node.get(), item.release());
+        }
+        return node;
+    }
+
+    // libplist keeps keys apart from their values; the state carried through
+    // the applier below.
+    struct DictionaryWalk {
+        Writer* writer;
+        plist_t node;
+        int depth;
+        bool failed;
+    };
+
+    static void writeEntry(const void* key, const void* value, void* context)
+    {
+        auto& walk = *static_cast<DictionaryWalk*>(context);
+        if (walk.failed) return;
+        if (CFGetTypeID(key) != CFStringGetTypeID() || !representable(static_cast<CFStringRef>(key))) {
+            walk.writer->fail("a dictionary key is not a string without zero characters");
+            walk.failed = true;
+            return;
+        }
+        Plist item = walk.writer->write(value, walk.depth);
+        if (!item) {
+            walk.failed = true;
+            return;
+        }
+        plist_dict_set_item(walk.node,
+                            CFStringGetCStringPtr(static_cast<CFStringRef>(key), kCFStringEncodingUTF8),
+                            item.release());
+    }
+
+    Plist writeDictionary(CFDictionaryRef dict, int depth)
+    {
+        Plist node(plist_new_dict());
+        DictionaryWalk walk{this, node.get(), depth, false};
+        CFDictionaryApplyFunction(dict, writeEntry, &walk);
+        return walk.failed ? nullptr : std::move(node);
+    }
+};
+
+// The libplist tree of XML or binary bytes, or NULL and what is wrong.
+Plist parse(const UInt8* bytes, size_t length, CFPropertyListFormat& format, std::string& problem)
+{
+    const auto* text = reinterpret_cast<const char*>(bytes);
+    const auto size = static_cast<uint32_t>(length);
+    plist_t root = nullptr;
+    if (plist_is_binary(text, size)) {
+        format = kCFPropertyListBinaryFormat_v1_0;
+        if (const char* structure = platform::detail::checkBinaryPropertyList(bytes, length)) {
+            problem = std::string("The binary property list is malformed: ") + structure + ".";
+            return nullptr;
+        }
+        plist_from_bin(text, size, &root);
+        if (!root) problem = "The binary property list is malformed.";
+    } else {
+        format = kCFPropertyListXMLFormat_v1_0;
+        plist_from_xml(text, size, &root);
+        if (!root) problem = "The data is not a well-formed XML property list.";
+    }
+    return Plist(root);
+}
+
+} // namespace
+
+CFPropertyListRef CFPropertyListCreateWithData(CFAllocatorRef, CFDataRef data, CFOptionFlags,
+                                               CFPropertyListFormat* format, CFErrorRef* error)
+{
+    const auto length = static_cast<size_t>(CFDataGetLength(data));
+    if (length == 0 || length > std::numeric_limits<uint32_t>::max()) {
+        report(error, kCFPropertyListReadCorruptError,
+               length ? "The property list is too large." : "The property list is empty.");
+        return nullptr;
+    }
+    CFPropertyListFormat found = 0;
+    std::string problem;
+    const Plist root = parse(CFDataGetBytePtr(data), length, found, problem);
+    if (!root) {
+        report(error, kCFPropertyListReadCorruptError, problem);
+        return nullptr;
+    }
+    Reader reader;
+    CFPropertyListRef plist = reader.read(root.get(), 0);
+    if (!plist) {
+        report(error, kCFPropertyListReadCorruptError, "The property list " + reader.problem + ".");
+        return nullptr;
+    }
+    if (format) *format = found;
+    return plist;
+}
+
+CFDataRef CFPropertyListCreateData(CFAllocatorRef, CFPropertyListRef propertyList,
+                                   CFPropertyListFormat format, CFOptionFlags, CFErrorRef* error)
+{
+    if (format != kCFPropertyListXMLFormat_v1_0 && format != kCFPropertyListBinaryFormat_v1_0) {
+        report(error, kCFPropertyListWriteInvalidError, "Property lists are written only as XML or binary.");
+        return nullptr;
+    }
+    Writer writer;
+    const Plist root = writer.write(propertyList, 0);
+    if (!root) {
+        report(error, kCFPropertyListWriteInvalidError,
+               "The property list cannot be written: " + writer.problem + ".");
+        return nullptr;
+    }
+    char* bytes = nullptr;
+    uint32_t length = 0;
+    const bool xml = format == kCFPropertyListXMLFormat_v1_0;
+    xml ? plist_to_xml(root.get(), &bytes, &length) : plist_to_bin(root.get(), &bytes, &length);
+    CFDataRef data = bytes ? CFDataCreate(nullptr, reinterpret_cast<const UInt8*>(bytes), length) : nullptr;
+    xml ? plist_to_xml_free(bytes) : plist_to_bin_free(bytes);
+    if (!data) report(error, kCFPropertyListWriteInvalidError, "The property list cannot be written.");
+    return data;
+}
+
+Boolean CFPropertyListIsValid(CFPropertyListRef plist, CFPropertyListFormat format)
+{
+    if (format != kCFPropertyListXMLFormat_v1_0 && format != kCFPropertyListBinaryFormat_v1_0) return false;
+    return Writer().write(plist, 0) != nullptr;
+}
