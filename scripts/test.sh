@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds and runs the whole test suite: a normal Release build, an
-# AddressSanitizer + UndefinedBehaviorSanitizer build, and a short libFuzzer
-# run of every fuzz target. Installs missing packages first.
+# AddressSanitizer + UndefinedBehaviorSanitizer build, a ThreadSanitizer build
+# of the concurrency tests, and a short libFuzzer run of every fuzz target.
+# Installs missing packages first.
 # Usage: scripts/test.sh   (FUZZ_SECONDS=N to fuzz longer per target; 0 skips)
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -21,6 +22,11 @@ cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVOK_SANITI
 cmake --build build-asan -j "$jobs"
 ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
     ctest --test-dir build-asan --output-on-failure -j "$jobs"
+
+step "ThreadSanitizer build and the concurrency tests"
+cmake -S . -B build-tsan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVOK_SANITIZE=thread >/dev/null
+cmake --build build-tsan -j "$jobs" --target au_tests corefoundation_tests
+TSAN_OPTIONS=halt_on_error=1 ctest --test-dir build-tsan --output-on-failure -R 'RealTime\.Notifications|SeveralThreads'
 
 fuzz_seconds=${FUZZ_SECONDS:-30}
 if [ "$fuzz_seconds" -gt 0 ]; then
