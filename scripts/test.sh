@@ -35,9 +35,13 @@ if [ "$fuzz_seconds" -gt 0 ]; then
         -DVOK_FUZZERS=ON -DVOK_SANITIZE=address,undefined >/dev/null
     cmake --build build-fuzz -j "$jobs"
     for fuzzer in build-fuzz/tests/fuzz/*_fuzzer; do
-        corpus="build-fuzz/corpus/$(basename "$fuzzer")"
+        name=$(basename "$fuzzer" _fuzzer)
+        corpus="build-fuzz/corpus/$name"
         mkdir -p "$corpus"
-        "$fuzzer" -max_total_time="$fuzz_seconds" -print_final_stats=1 "$corpus" 2>&1 | tail -n 3
+        # Seeds kept in the tree, where a target has them.
+        seeds=()
+        [ -d "tests/fuzz/corpus/$name" ] && seeds=("tests/fuzz/corpus/$name")
+        "$fuzzer" -max_total_time="$fuzz_seconds" -print_final_stats=1 "$corpus" "${seeds[@]}" 2>&1 | tail -n 3
     done
 fi
 

@@ -93,7 +93,8 @@ TEST(AUEffectBase, BypassAndSilence)
     const AURenderCallbackStruct silent{rampInput, &silence};
     AudioUnitSetProperty(gain.unit, kAudioUnitProperty_SetRenderCallback, kAudioUnitScope_Input, 0, &silent,
                          sizeof silent);
-    ASSERT_EQ(render(gain.unit, out, 64), noErr);
+    // Switching bypass off reset the unit, so sample time 0 renders again.
+    ASSERT_EQ(render(gain.unit, out, 0), noErr);
     EXPECT_EQ(gain.object().slices.size(), 1u);
     EXPECT_EQ(out.channel(0)[7], 0.0f);
 }
