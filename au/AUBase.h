@@ -195,6 +195,7 @@ public:
     virtual OSStatus RemoveAudioChannelLayout(AudioUnitScope scope, AudioUnitElement element);
 
     UInt8 GetAudioUnitAPIVersion() const { return audioUnitAPIVersion; }
+    const HostCallbackInfo& GetHostCallbackInfo() const { return hostCallbackInfo; }
 
     struct PropertyListener {
         AudioUnitPropertyID propertyID;

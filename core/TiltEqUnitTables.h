@@ -1,0 +1,22 @@
+#pragma once
+
+// What makes the tilt equaliser's unit: its engine, parameter table, factory
+// programs and codes.
+
+#include "core/ParameterDescription.h"
+#include "core/VokPreset.h"
+#include "dsp/tilteq/TiltEqEngine.h"
+#include "platform/components/Components.h"
+
+struct TiltEqUnit {
+    using Engine = TiltEqEngine;
+    static constexpr uint32_t kParameterCount = 21;
+    static constexpr uint32_t kProgramCount = 10;
+    static constexpr OSType kSubtype = FourCharCode("TILT");
+    static constexpr bool kTakesTempo = false;
+    // The unit leaves the default of its named parameters unset.
+    static constexpr bool kReportsDefaults = false;
+
+    static const ParameterDescription parameters[kParameterCount];
+    static const VokPreset<kParameterCount> factoryProgramTable[kProgramCount];
+};
