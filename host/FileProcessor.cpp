@@ -1,0 +1,279 @@
+#include "host/FileProcessor.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstddef>
+#include <cstdio>
+#include <cstring>
+
+#include "host/Automation.h"
+#include "host/CommandLine.h"
+#include "host/EffectUnit.h"
+#include "host/HostError.h"
+#include "host/StateFile.h"
+
+namespace {
+
+constexpr uint32_t kMaxBlockFrames = 65536;
+
+// Non-interleaved float channels, the unit's canonical stream format.
+AudioStreamBasicDescription canonicalFormat(double sampleRate, int channels)
+{
+    return {sampleRate,
+            kAudioFormatLinearPCM,
+            kAudioFormatFlagsNativeFloatPacked | kAudioFormatFlagIsNonInterleaved,
+            sizeof(float),
+            1,
+            sizeof(float),
+            static_cast<UInt32>(channels),
+            32,
+            0};
+}
+
+// One buffer per channel over memory of its own.
+class ChannelBuffers {
+public:
+    ChannelBuffers(int channels, uint32_t frames)
+        : storage(offsetof(AudioBufferList, mBuffers) + static_cast<size_t>(channels) * sizeof(AudioBuffer)),
+          samples(static_cast<size_t>(channels), std::vector<float>(frames))
+    {
+    }
+
+    // The list reset to `frames` frames of this memory.
+    AudioBufferList& list(uint32_t frames)
+    {
+        auto& list = *reinterpret_cast<AudioBufferList*>(storage.data());
+        list.mNumberBuffers = static_cast<UInt32>(samples.size());
+        for (size_t c = 0; c < samples.size(); ++c)
+            list.mBuffers[c] = {1, frames * static_cast<UInt32>(sizeof(float)), samples[c].data()};
+        return list;
+    }
+    std::vector<float>& channel(size_t c) { return samples[c]; }
+
+private:
+    std::vector<std::byte> storage;
+    std::vector<std::vector<float>> samples;
+};
+
+// What the render callback hands the unit: the current block's input.
+struct InputFeed {
+    ChannelBuffers* buffers;
+    uint32_t frames;
+};
+
+OSStatus supplyInput(void* refCon, AudioUnitRenderActionFlags*, const AudioTimeStamp*, UInt32, UInt32 frames,
+                     AudioBufferList* ioData)
+{
+    auto& feed = *static_cast<InputFeed*>(refCon);
+    AudioBufferList& block = feed.buffers->list(feed.frames);
+    if (frames > feed.frames || ioData->mNumberBuffers != block.mNumberBuffers) return paramErr;
+    for (UInt32 b = 0; b < ioData->mNumberBuffers; ++b) {
+        AudioBuffer& buffer = ioData->mBuffers[b];
+        if (buffer.mData)
+            std::memcpy(buffer.mData, block.mBuffers[b].mData, frames * sizeof(float));
+        else
+            buffer.mData = block.mBuffers[b].mData;
+        buffer.mDataByteSize = frames * static_cast<UInt32>(sizeof(float));
+    }
+    return noErr;
+}
+
+struct Transport {
+    double tempo;
+    double sampleRate;
+    double sampleTime;  // of the block being rendered
+};
+
+OSStatus beatAndTempo(void* userData, Float64* currentBeat, Float64* currentTempo)
+{
+    const auto& transport = *static_cast<const Transport*>(userData);
+    if (currentBeat) *currentBeat = transport.sampleTime / transport.sampleRate * transport.tempo / 60.0;
+    if (currentTempo) *currentTempo = transport.tempo;
+    return noErr;
+}
+
+void checkChannels(const EffectUnit& unit, int channels)
+{
+    const std::vector<AUChannelInfo> table = unit.channelConfigurations();
+    // A negative count in the table stands for any number of channels.
+    const auto fits = [&](const AUChannelInfo& info) {
+        return (info.inChannels < 0 || info.inChannels == channels) &&
+               (info.outChannels < 0 || info.outChannels == channels);
+    };
+    if (!table.empty() && std::ranges::none_of(table, fits))
+        throw HostError("the input has " + std::to_string(channels) + " channels; '" + unit.name() + "' supports " +
+                            describeChannelConfigurations(table),
+                        "convert the file to mono or stereo first (e.g. sox IN -c 2 OUT)");
+}
+
+void checkPaths(const ProcessOptions& options)
+{
+    const auto refuse = [](const std::string& a, const std::string& b, const std::string& role) {
+        if (a == b || sameFile(a, b))
+            throw UsageError(role + " '" + b + "' is the input file", "name a different file; the input is never overwritten");
+    };
+    refuse(options.input, options.output, "the output");
+    if (options.stateOut) {
+        refuse(options.input, *options.stateOut, "the state file");
+        if (*options.stateOut == options.output || sameFile(*options.stateOut, options.output))
+            throw UsageError("--save-state names the output file", "name a different file");
+    }
+}
+
+// "\rprocessing  42%" on stderr while the percentage changes; cleared at the end.
+class Progress {
+public:
+    Progress(bool enabled, int64_t total) : enabled(enabled && total > 0), total(total) {}
+    ~Progress()
+    {
+        if (shown >= 0) std::fputs("\r                \r", stderr);
+    }
+    void update(int64_t done)
+    {
+        if (!enabled) return;
+        const int percent = static_cast<int>(done * 100 / total);
+        if (percent == shown) return;
+        shown = percent;
+        std::fprintf(stderr, "\rprocessing %3d%%", percent);
+        std::fflush(stderr);
+    }
+
+private:
+    bool enabled;
+    int64_t total;
+    int shown = -1;
+};
+
+void applySetting(EffectUnit& unit, const std::string& setting)
+{
+    const size_t equals = setting.rfind('=');
+    if (equals == std::string::npos || equals == 0)
+        throw UsageError("--set '" + setting + "' is not PARAMETER=VALUE", "e.g. --set Depth=0.5 or --set 3=0.5");
+    const ParameterDescription parameter = unit.findParameter(setting.substr(0, equals));
+    const auto value = static_cast<AudioUnitParameterValue>(
+        parseNumber(std::string_view(setting).substr(equals + 1), "--set " + parameter.name));
+    checkRange(parameter, value);
+    unit.setParameter(parameter, value);
+}
+
+}  // namespace
+
+ProcessSummary processFile(const CatalogEntry& component, const ProcessOptions& options)
+{
+    if (options.blockFrames == 0 || options.blockFrames > kMaxBlockFrames)
+        throw UsageError("--block must be between 1 and " + std::to_string(kMaxBlockFrames) + " frames");
+    if (options.tempo && !(*options.tempo > 0.0))
+        throw UsageError("--tempo must be a positive number of beats per minute");
+    checkPaths(options);
+
+    AudioReader reader(options.input);
+    const int channels = reader.channels();
+    EffectUnit unit(component);
+    checkChannels(unit, channels);
+
+    const AudioStreamBasicDescription format = canonicalFormat(reader.sampleRate(), channels);
+    const std::string formatHint = "the unit does not take " + std::to_string(channels) + "-channel audio at " +
+                                   formatNumber(reader.sampleRate()) + " Hz; resample or remix the file";
+    unit.setProperty(kAudioUnitProperty_StreamFormat, kAudioUnitScope_Input, &format, sizeof format,
+                     "the input stream format", formatHint);
+    unit.setProperty(kAudioUnitProperty_StreamFormat, kAudioUnitScope_Output, &format, sizeof format,
+                     "the output stream format", formatHint);
+    const UInt32 maxFrames = options.blockFrames;
+    unit.setProperty(kAudioUnitProperty_MaximumFramesPerSlice, kAudioUnitScope_Global, &maxFrames, sizeof maxFrames,
+                     "a block size of " + std::to_string(maxFrames) + " frames", "try another --block");
+
+    ChannelBuffers input(channels, options.blockFrames);
+    InputFeed feed{&input, 0};
+    const AURenderCallbackStruct callback{supplyInput, &feed};
+    unit.setProperty(kAudioUnitProperty_SetRenderCallback, kAudioUnitScope_Input, &callback, sizeof callback,
+                     "the render callback");
+
+    Transport transport{options.tempo.value_or(0.0), reader.sampleRate(), 0.0};
+    if (options.tempo) {
+        const HostCallbackInfo callbacks{&transport, beatAndTempo, nullptr, nullptr};
+        unit.setProperty(kAudioUnitProperty_HostCallbacks, kAudioUnitScope_Global, &callbacks, sizeof callbacks,
+                         "the host callbacks");
+    }
+    if (options.stateIn) {
+        const CFPtr state = readPropertyListFile(*options.stateIn);
+        const CFPropertyListRef list = state.get();
+        unit.setProperty(kAudioUnitProperty_ClassInfo, kAudioUnitScope_Global, &list, sizeof list,
+                         "the state in '" + *options.stateIn + "'",
+                         "the file may belong to another unit or be damaged");
+    }
+    if (options.preset) unit.choosePreset(unit.findPreset(*options.preset));
+    for (const std::string& setting : options.settings) applySetting(unit, setting);
+    const Automation automation = options.automation ? Automation(*options.automation, unit) : Automation();
+    if (options.bypass) {
+        const UInt32 on = 1;
+        unit.setProperty(kAudioUnitProperty_BypassEffect, kAudioUnitScope_Global, &on, sizeof on, "bypass");
+    }
+    unit.initialize();
+
+    AudioWriter writer(options.output, reader.format(), options.encoding, channels, reader.sampleRate());
+    ChannelBuffers output(channels, options.blockFrames);
+    std::vector<float> interleaved(static_cast<size_t>(channels) * options.blockFrames);
+    // Only files long enough to make someone wait (over ten seconds).
+    Progress progress(options.showProgress && reader.frames() > 10 * reader.sampleRate(), reader.frames());
+    uint64_t position = 0;
+    while (const auto frames = static_cast<uint32_t>(reader.read(interleaved.data(), options.blockFrames))) {
+        for (uint32_t i = 0; i < frames; ++i)
+            for (int c = 0; c < channels; ++c)
+                input.channel(static_cast<size_t>(c))[i] = interleaved[i * static_cast<size_t>(channels) + static_cast<size_t>(c)];
+        feed.frames = frames;
+        transport.sampleTime = static_cast<double>(position);
+
+        const std::vector<AudioUnitParameterEvent> events = automation.eventsForBlock(position, frames);
+        if (!events.empty())
+            checkStatus(AudioUnitScheduleParameters(unit.get(), events.data(), static_cast<UInt32>(events.size())),
+                        "'" + unit.name() + "' refused the automation at frame " + std::to_string(position),
+                        "check the automation file against 'auhost info " + unit.name() + "'");
+
+        AudioTimeStamp time{};
+        time.mSampleTime = static_cast<double>(position);
+        time.mFlags = kAudioTimeStampSampleTimeValid;
+        AudioUnitRenderActionFlags flags = 0;
+        AudioBufferList& list = output.list(frames);
+        checkStatus(AudioUnitRender(unit.get(), &flags, &time, 0, frames, &list),
+                    "'" + unit.name() + "' failed to render at frame " + std::to_string(position),
+                    "try another --block size; if it persists the unit is faulty");
+        for (int c = 0; c < channels; ++c) {
+            const auto* samples = static_cast<const float*>(list.mBuffers[c].mData);
+            for (uint32_t i = 0; i < frames; ++i)
+                interleaved[i * static_cast<size_t>(channels) + static_cast<size_t>(c)] = samples[i];
+        }
+        writer.write(interleaved.data(), frames);
+        position += frames;
+        progress.update(static_cast<int64_t>(position));
+    }
+    writer.commit();
+
+    if (options.stateOut) {
+        CFPropertyListRef state = nullptr;
+        UInt32 size = sizeof state;
+        checkStatus(AudioUnitGetProperty(unit.get(), kAudioUnitProperty_ClassInfo, kAudioUnitScope_Global, 0, &state,
+                                         &size),
+                    "cannot read the state of '" + unit.name() + "'", "the unit may be faulty");
+        const CFPtr owner(state);
+        writePropertyListFile(*options.stateOut, state);
+    }
+    return {options.output,  static_cast<int64_t>(position), channels, reader.sampleRate(), writer.peak(),
+            writer.rms(),    writer.clippedSamples()};
+}
+
+std::string describe(const ProcessSummary& summary)
+{
+    const auto decibels = [](double level) {
+        char text[32];
+        if (level > 0.0)
+            std::snprintf(text, sizeof text, "%.1f dBFS", 20.0 * std::log10(level));
+        else
+            std::snprintf(text, sizeof text, "-inf dBFS");
+        return std::string(text);
+    };
+    std::string line = summary.output + ": " + std::to_string(summary.frames) + " frames, " +
+                       std::to_string(summary.channels) + " ch, " + formatNumber(summary.sampleRate) + " Hz, peak " +
+                       decibels(summary.peak) + ", rms " + decibels(summary.rms);
+    if (summary.clippedSamples) line += ", " + std::to_string(summary.clippedSamples) + " samples clipped";
+    return line;
+}
