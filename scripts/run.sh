@@ -1,13 +1,12 @@
 #!/usr/bin/env bash
-# The main job for now: builds the engines and units in Release and runs
-# their benchmarks, which report the time per stereo sample frame
-# ("per_frame"): the engines alone, then whole render calls of each unit.
-# Installs missing packages first. Usage: scripts/run.sh [benchmark options]
+# The main job: builds everything in Release and runs the demo — a generated
+# stereo test signal processed through every factory program of both
+# plug-ins by auhost, into demo-output/ (one line per file). Installs missing
+# packages first. Usage: scripts/run.sh [OUTDIR]
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 scripts/install-deps.sh
-cmake -S . -B build-bench -G Ninja -DCMAKE_BUILD_TYPE=Release -DVOK_TESTS=OFF -DVOK_BENCHMARKS=ON >/dev/null
-cmake --build build-bench -j "$(nproc)" --target engine_bench render_bench
-build-bench/bench/engine_bench "$@"
-build-bench/bench/render_bench "$@"
+cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
+cmake --build build -j "$(nproc)" --target auhost FlangerUnit TiltEqUnit
+build/bin/auhost demo "${1:-demo-output}" FlangerUnit TiltEqUnit
