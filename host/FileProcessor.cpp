@@ -158,6 +158,8 @@ void applySetting(EffectUnit& unit, const std::string& setting)
 
 }  // namespace
 
+constexpr uint32_t kChunkFrames = 32768;
+
 ProcessSummary processFile(const CatalogEntry& component, const ProcessOptions& options)
 {
     if (options.blockFrames == 0 || options.blockFrames > kMaxBlockFrames)
@@ -212,39 +214,46 @@ ProcessSummary processFile(const CatalogEntry& component, const ProcessOptions& 
 
     AudioWriter writer(options.output, reader.format(), options.encoding, channels, reader.sampleRate());
     ChannelBuffers output(channels, options.blockFrames);
-    std::vector<float> interleaved(static_cast<size_t>(channels) * options.blockFrames);
+    // Files move in chunks of whole blocks: one system call per block would
+    // cost more than the rendering.
+    const uint32_t chunkFrames = (std::max(options.blockFrames, kChunkFrames) / options.blockFrames) * options.blockFrames;
+    const auto stride = static_cast<size_t>(channels);
+    std::vector<float> inChunk(stride * chunkFrames), outChunk(stride * chunkFrames);
     // Only files long enough to make someone wait (over ten seconds).
     Progress progress(options.showProgress && reader.frames() > 10 * reader.sampleRate(), reader.frames());
     uint64_t position = 0;
-    while (const auto frames = static_cast<uint32_t>(reader.read(interleaved.data(), options.blockFrames))) {
-        for (uint32_t i = 0; i < frames; ++i)
-            for (int c = 0; c < channels; ++c)
-                input.channel(static_cast<size_t>(c))[i] = interleaved[i * static_cast<size_t>(channels) + static_cast<size_t>(c)];
-        feed.frames = frames;
-        transport.sampleTime = static_cast<double>(position);
-
-        const std::vector<AudioUnitParameterEvent> events = automation.eventsForBlock(position, frames);
-        if (!events.empty())
-            checkStatus(AudioUnitScheduleParameters(unit.get(), events.data(), static_cast<UInt32>(events.size())),
-                        "'" + unit.name() + "' refused the automation at frame " + std::to_string(position),
-                        "check the automation file against 'auhost info " + unit.name() + "'");
-
-        AudioTimeStamp time{};
-        time.mSampleTime = static_cast<double>(position);
-        time.mFlags = kAudioTimeStampSampleTimeValid;
-        AudioUnitRenderActionFlags flags = 0;
-        AudioBufferList& list = output.list(frames);
-        checkStatus(AudioUnitRender(unit.get(), &flags, &time, 0, frames, &list),
-                    "'" + unit.name() + "' failed to render at frame " + std::to_string(position),
-                    "try another --block size; if it persists the unit is faulty");
-        for (int c = 0; c < channels; ++c) {
-            const auto* samples = static_cast<const float*>(list.mBuffers[c].mData);
+    while (const auto chunk = static_cast<uint32_t>(reader.read(inChunk.data(), chunkFrames))) {
+        for (uint32_t offset = 0; offset < chunk; offset += options.blockFrames) {
+            const uint32_t frames = std::min(options.blockFrames, chunk - offset);
+            const float* in = inChunk.data() + offset * stride;
             for (uint32_t i = 0; i < frames; ++i)
-                interleaved[i * static_cast<size_t>(channels) + static_cast<size_t>(c)] = samples[i];
+                for (size_t c = 0; c < stride; ++c) input.channel(c)[i] = in[i * stride + c];
+            feed.frames = frames;
+            transport.sampleTime = static_cast<double>(position);
+
+            const std::vector<AudioUnitParameterEvent> events = automation.eventsForBlock(position, frames);
+            if (!events.empty())
+                checkStatus(AudioUnitScheduleParameters(unit.get(), events.data(), static_cast<UInt32>(events.size())),
+                            "'" + unit.name() + "' refused the automation at frame " + std::to_string(position),
+                            "check the automation file against 'auhost info " + unit.name() + "'");
+
+            AudioTimeStamp time{};
+            time.mSampleTime = static_cast<double>(position);
+            time.mFlags = kAudioTimeStampSampleTimeValid;
+            AudioUnitRenderActionFlags flags = 0;
+            AudioBufferList& list = output.list(frames);
+            checkStatus(AudioUnitRender(unit.get(), &flags, &time, 0, frames, &list),
+                        "'" + unit.name() + "' failed to render at frame " + std::to_string(position),
+                        "try another --block size; if it persists the unit is faulty");
+            float* out = outChunk.data() + offset * stride;
+            for (size_t c = 0; c < stride; ++c) {
+                const auto* samples = static_cast<const float*>(list.mBuffers[c].mData);
+                for (uint32_t i = 0; i < frames; ++i) out[i * stride + c] = samples[i];
+            }
+            position += frames;
+            progress.update(static_cast<int64_t>(position));
         }
-        writer.write(interleaved.data(), frames);
-        position += frames;
-        progress.update(static_cast<int64_t>(position));
+        writer.write(outChunk.data(), chunk);
     }
     writer.commit();
 

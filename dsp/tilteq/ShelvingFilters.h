@@ -54,7 +54,7 @@ private:
 
 // Inline: called for every sample, and on most calls the design is unchanged.
 template <ShelfKind Kind, typename Sample>
-void ShelvingFilter<Kind, Sample>::calcCoefficients(float frequency, float q, float gainDb)
+[[gnu::always_inline]] inline void ShelvingFilter<Kind, Sample>::calcCoefficients(float frequency, float q, float gainDb)
 {
     // An unchanged design would give the same coefficients bit for bit.
     if (q == cachedQ && gainDb == cachedGainDb && frequency == cachedFrequency) return;
@@ -62,7 +62,7 @@ void ShelvingFilter<Kind, Sample>::calcCoefficients(float frequency, float q, fl
 }
 
 template <ShelfKind Kind, typename Sample>
-Sample ShelvingFilter<Kind, Sample>::tick(Sample x, float frequency, float q, float position)
+[[gnu::always_inline]] inline Sample ShelvingFilter<Kind, Sample>::tick(Sample x, float frequency, float q, float position)
 {
     const auto gain = static_cast<float>(maxGainDb);
     calcCoefficients(frequency, q, gain + (1.0f - position) * gain * -2.0f);
