@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdio>
 #include <cstring>
+#include <future>
 
 #include "host/Automation.h"
 #include "host/CommandLine.h"
@@ -215,17 +216,29 @@ ProcessSummary processFile(const CatalogEntry& component, const ProcessOptions& 
     AudioWriter writer(options.output, reader.format(), options.encoding, channels, reader.sampleRate());
     ChannelBuffers output(channels, options.blockFrames);
     // Files move in chunks of whole blocks: one system call per block would
-    // cost more than the rendering.
+    // cost more than the rendering. The next chunk is read and the last one
+    // written on threads of their own while this one renders.
     const uint32_t chunkFrames = (std::max(options.blockFrames, kChunkFrames) / options.blockFrames) * options.blockFrames;
     const auto stride = static_cast<size_t>(channels);
-    std::vector<float> inChunk(stride * chunkFrames), outChunk(stride * chunkFrames);
+    std::vector<float> inChunks[2], outChunks[2];
+    for (auto* chunks : {inChunks, outChunks})
+        for (int slot = 0; slot < 2; ++slot) chunks[slot].resize(stride * chunkFrames);
+    const auto readInto = [&](int slot) {
+        return std::async(std::launch::async, [&reader, &inChunks, slot, chunkFrames] {
+            return static_cast<uint32_t>(reader.read(inChunks[slot].data(), chunkFrames));
+        });
+    };
     // Only files long enough to make someone wait (over ten seconds).
     Progress progress(options.showProgress && reader.frames() > 10 * reader.sampleRate(), reader.frames());
     uint64_t position = 0;
-    while (const auto chunk = static_cast<uint32_t>(reader.read(inChunk.data(), chunkFrames))) {
+    int slot = 0;
+    std::future<uint32_t> nextRead = readInto(slot);
+    std::future<void> pendingWrite;
+    while (const uint32_t chunk = nextRead.get()) {
+        nextRead = readInto(slot ^ 1);
         for (uint32_t offset = 0; offset < chunk; offset += options.blockFrames) {
             const uint32_t frames = std::min(options.blockFrames, chunk - offset);
-            const float* in = inChunk.data() + offset * stride;
+            const float* in = inChunks[slot].data() + offset * stride;
             for (uint32_t i = 0; i < frames; ++i)
                 for (size_t c = 0; c < stride; ++c) input.channel(c)[i] = in[i * stride + c];
             feed.frames = frames;
@@ -245,7 +258,7 @@ ProcessSummary processFile(const CatalogEntry& component, const ProcessOptions& 
             checkStatus(AudioUnitRender(unit.get(), &flags, &time, 0, frames, &list),
                         "'" + unit.name() + "' failed to render at frame " + std::to_string(position),
                         "try another --block size; if it persists the unit is faulty");
-            float* out = outChunk.data() + offset * stride;
+            float* out = outChunks[slot].data() + offset * stride;
             for (size_t c = 0; c < stride; ++c) {
                 const auto* samples = static_cast<const float*>(list.mBuffers[c].mData);
                 for (uint32_t i = 0; i < frames; ++i) out[i * stride + c] = samples[i];
@@ -253,8 +266,14 @@ ProcessSummary processFile(const CatalogEntry& component, const ProcessOptions& 
             position += frames;
             progress.update(static_cast<int64_t>(position));
         }
-        writer.write(outChunk.data(), chunk);
+        // The other slot's write must be done (and its errors seen) before
+        // that slot is rendered into again.
+        if (pendingWrite.valid()) pendingWrite.get();
+        pendingWrite = std::async(std::launch::async,
+                                  [&writer, &outChunks, slot, chunk] { writer.write(outChunks[slot].data(), chunk); });
+        slot ^= 1;
     }
+    if (pendingWrite.valid()) pendingWrite.get();
     writer.commit();
 
     if (options.stateOut) {
