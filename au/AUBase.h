@@ -135,7 +135,6 @@ public:
     virtual OSStatus NewFactoryPresetSet(const AUPreset&) { return kAudioUnitErr_InvalidProperty; }
     // Makes preset (number and name) the current one, retaining the name.
     void SetAFactoryPresetAsCurrent(const AUPreset& preset);
-    const AUPreset& GetCurrentPreset() const { return currentPreset; }
     virtual int GetNumCustomUIComponents() { return 0; }
     virtual void GetUIComponentDescs(ComponentDescription*) {}
     virtual CFURLRef CopyIconLocation() { return nullptr; }
@@ -194,7 +193,6 @@ public:
                                            const AudioChannelLayout* layout);
     virtual OSStatus RemoveAudioChannelLayout(AudioUnitScope scope, AudioUnitElement element);
 
-    UInt8 GetAudioUnitAPIVersion() const { return audioUnitAPIVersion; }
     const HostCallbackInfo& GetHostCallbackInfo() const { return hostCallbackInfo; }
 
     struct PropertyListener {

@@ -24,7 +24,6 @@ public:
     void process(float* left, float* right, float tempo);
 
     // Observers of the running state, 0 being the left channel and 1 the right.
-    float getLfoRate() const { return lfoRate; }
     float getLfoPhase(int channel) const { return channels->lfo.phase[channel]; }
     float getDelaySamples(int channel) const { return channels->lines.getDelaySamples()[channel]; }
     int32_t getRingLength() const { return channels->lines.getRingLength(); }
