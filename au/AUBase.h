@@ -4,8 +4,10 @@
 // parameters, stream formats, buffers, the standard properties and property
 // listeners. Effects derive from AUEffectBase.
 //
-// Threads: every operation but rendering runs on the host's calling thread
-// (usually its main thread); the host serialises calls on one instance.
+// Threads: rendering runs on the host's render thread, everything else on
+// its other threads one call at a time. Between the two cross parameter
+// values, the bypass and in-place flags, the last render error, Reset and
+// render-notification changes, all without a lock.
 
 #include <array>
 #include <atomic>
