@@ -31,6 +31,16 @@ const T* findByName(const std::vector<T>& items, std::string_view reference, std
     return nullptr;
 }
 
+// The item a reference names: by its number when it is one, else by name.
+template <typename T, typename Number>
+const T* findItem(const std::vector<T>& items, std::string_view reference, std::string_view kind, Number T::*number)
+{
+    if (!isCount(reference)) return findByName(items, reference, kind);
+    const auto found =
+        std::ranges::find_if(items, [&](const T& item) { return std::to_string(item.*number) == reference; });
+    return found != items.end() ? &*found : nullptr;
+}
+
 // The whole records of type T in a property's bytes.
 template <typename T>
 std::vector<T> recordsOf(const std::vector<uint8_t>& data)
@@ -141,13 +151,8 @@ Float64 EffectUnit::tailTime() const { return optionalSeconds(kAudioUnitProperty
 ParameterDescription EffectUnit::findParameter(std::string_view reference) const
 {
     const std::vector<ParameterDescription> all = parameters();
-    if (isCount(reference)) {
-        const auto found = std::ranges::find_if(
-            all, [&](const ParameterDescription& p) { return std::to_string(p.id) == reference; });
-        if (found != all.end()) return *found;
-    } else if (const ParameterDescription* found = findByName(all, reference, "parameter")) {
+    if (const ParameterDescription* found = findItem(all, reference, "parameter", &ParameterDescription::id))
         return *found;
-    }
     std::string known;
     for (const ParameterDescription& p : all)
         if (!p.name.empty()) known += known.empty() ? p.name : ", " + p.name;
@@ -159,13 +164,8 @@ ParameterDescription EffectUnit::findParameter(std::string_view reference) const
 PresetDescription EffectUnit::findPreset(std::string_view reference) const
 {
     const std::vector<PresetDescription> all = factoryPresets();
-    if (isCount(reference)) {
-        const auto found = std::ranges::find_if(
-            all, [&](const PresetDescription& p) { return std::to_string(p.number) == reference; });
-        if (found != all.end()) return *found;
-    } else if (const PresetDescription* found = findByName(all, reference, "preset")) {
+    if (const PresetDescription* found = findItem(all, reference, "preset", &PresetDescription::number))
         return *found;
-    }
     throw UsageError("'" + componentName + "' has no factory preset '" + std::string(reference) + "'",
                      all.empty() ? "it has no factory presets"
                                  : "'auhost info " + componentName + "' lists its " + std::to_string(all.size()) +

@@ -43,32 +43,17 @@ void JsonWriter::separate()
     }
 }
 
-JsonWriter& JsonWriter::beginObject()
+JsonWriter& JsonWriter::open(char bracket)
 {
     separate();
-    out += '{';
+    out += bracket;
     needsComma.push_back(false);
     return *this;
 }
 
-JsonWriter& JsonWriter::endObject()
+JsonWriter& JsonWriter::close(char bracket)
 {
-    out += '}';
-    needsComma.pop_back();
-    return *this;
-}
-
-JsonWriter& JsonWriter::beginArray()
-{
-    separate();
-    out += '[';
-    needsComma.push_back(false);
-    return *this;
-}
-
-JsonWriter& JsonWriter::endArray()
-{
-    out += ']';
+    out += bracket;
     needsComma.pop_back();
     return *this;
 }

@@ -11,10 +11,10 @@
 
 class JsonWriter {
 public:
-    JsonWriter& beginObject();
-    JsonWriter& endObject();
-    JsonWriter& beginArray();
-    JsonWriter& endArray();
+    JsonWriter& beginObject() { return open('{'); }
+    JsonWriter& endObject() { return close('}'); }
+    JsonWriter& beginArray() { return open('['); }
+    JsonWriter& endArray() { return close(']'); }
     JsonWriter& key(std::string_view name);
     JsonWriter& value(std::string_view text);
     JsonWriter& value(const char* text) { return value(std::string_view(text)); }
@@ -32,5 +32,7 @@ private:
     bool afterKey = false;
 
     void separate();
+    JsonWriter& open(char bracket);
+    JsonWriter& close(char bracket);
     void writeString(std::string_view text);
 };
