@@ -1,5 +1,6 @@
 #include "host/AtomicFile.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -53,6 +54,12 @@ void AtomicFile::write(const void* data, size_t size)
         bytes += written;
         size -= static_cast<size_t>(written);
     }
+}
+
+void AtomicFile::startWriteback()
+{
+    // Only a hint: commit()'s fsync still reports any failure.
+    sync_file_range(fd, 0, 0, SYNC_FILE_RANGE_WRITE);
 }
 
 void AtomicFile::commit()

@@ -17,6 +17,10 @@ public:
     int descriptor() const { return fd; }
     // Writes all of the bytes; HostError on failure.
     void write(const void* data, size_t size);
+    // Starts writing what the file holds so far to the disk, without waiting,
+    // so that commit() has little left to wait for.
+    void startWriteback();
+
     // Flushes, closes and renames into place; HostError on failure.
     void commit();
 

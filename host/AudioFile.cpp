@@ -120,6 +120,7 @@ void AudioWriter::write(const float* interleaved, size_t frames)
     }
     if (written != static_cast<sf_count_t>(frames))
         throw HostError("cannot write '" + path + "': " + sf_strerror(file.get()), "check the free space");
+    output.startWriteback();
 }
 
 void AudioWriter::commit()

@@ -31,34 +31,55 @@ AudioStreamBasicDescription canonicalFormat(double sampleRate, int channels)
             0};
 }
 
-// One buffer per channel over memory of its own.
-class ChannelBuffers {
+// A chunk of the file with one channel after the other, the layout the unit
+// takes, so that blocks are rendered straight out of it and into it.
+class PlanarChunk {
 public:
-    ChannelBuffers(int channels, uint32_t frames)
-        : storage(offsetof(AudioBufferList, mBuffers) + static_cast<size_t>(channels) * sizeof(AudioBuffer)),
-          samples(static_cast<size_t>(channels), std::vector<float>(frames))
+    PlanarChunk(int channels, uint32_t frames)
+        : channels(static_cast<size_t>(channels)), capacity(frames), samples(channels * static_cast<size_t>(frames))
     {
     }
 
-    // The list reset to `frames` frames of this memory.
-    AudioBufferList& list(uint32_t frames)
+    float* channel(size_t c) { return samples.data() + c * capacity; }
+
+    void fromInterleaved(const float* in, uint32_t frames)
     {
-        auto& list = *reinterpret_cast<AudioBufferList*>(storage.data());
-        list.mNumberBuffers = static_cast<UInt32>(samples.size());
-        for (size_t c = 0; c < samples.size(); ++c)
-            list.mBuffers[c] = {1, frames * static_cast<UInt32>(sizeof(float)), samples[c].data()};
+        for (size_t c = 0; c < channels; ++c) {
+            float* out = channel(c);
+            for (uint32_t i = 0; i < frames; ++i) out[i] = in[i * channels + c];
+        }
+    }
+
+    void toInterleaved(float* out, uint32_t frames)
+    {
+        for (size_t c = 0; c < channels; ++c) {
+            const float* in = channel(c);
+            for (uint32_t i = 0; i < frames; ++i) out[i * channels + c] = in[i];
+        }
+    }
+
+    // A list whose buffers point at `frames` frames from `offset` on.
+    AudioBufferList& list(uint32_t offset, uint32_t frames)
+    {
+        auto& list = *reinterpret_cast<AudioBufferList*>(listStorage.data());
+        list.mNumberBuffers = static_cast<UInt32>(channels);
+        for (size_t c = 0; c < channels; ++c)
+            list.mBuffers[c] = {1, frames * static_cast<UInt32>(sizeof(float)), channel(c) + offset};
         return list;
     }
-    std::vector<float>& channel(size_t c) { return samples[c]; }
 
 private:
-    std::vector<std::byte> storage;
-    std::vector<std::vector<float>> samples;
+    size_t channels;
+    uint32_t capacity;
+    std::vector<float> samples;
+    std::vector<std::byte> listStorage =
+        std::vector<std::byte>(offsetof(AudioBufferList, mBuffers) + channels * sizeof(AudioBuffer));
 };
 
 // What the render callback hands the unit: the current block's input.
 struct InputFeed {
-    ChannelBuffers* buffers;
+    PlanarChunk* chunk;
+    uint32_t offset;
     uint32_t frames;
 };
 
@@ -66,7 +87,7 @@ OSStatus supplyInput(void* refCon, AudioUnitRenderActionFlags*, const AudioTimeS
                      AudioBufferList* ioData)
 {
     auto& feed = *static_cast<InputFeed*>(refCon);
-    AudioBufferList& block = feed.buffers->list(feed.frames);
+    AudioBufferList& block = feed.chunk->list(feed.offset, feed.frames);
     if (frames > feed.frames || ioData->mNumberBuffers != block.mNumberBuffers) return paramErr;
     for (UInt32 b = 0; b < ioData->mNumberBuffers; ++b) {
         AudioBuffer& buffer = ioData->mBuffers[b];
@@ -185,8 +206,7 @@ ProcessSummary processFile(const CatalogEntry& component, const ProcessOptions& 
     unit.setProperty(kAudioUnitProperty_MaximumFramesPerSlice, kAudioUnitScope_Global, &maxFrames, sizeof maxFrames,
                      "a block size of " + std::to_string(maxFrames) + " frames", "try another --block");
 
-    ChannelBuffers input(channels, options.blockFrames);
-    InputFeed feed{&input, 0};
+    InputFeed feed{nullptr, 0, 0};
     const AURenderCallbackStruct callback{supplyInput, &feed};
     unit.setProperty(kAudioUnitProperty_SetRenderCallback, kAudioUnitScope_Input, &callback, sizeof callback,
                      "the render callback");
@@ -214,18 +234,20 @@ ProcessSummary processFile(const CatalogEntry& component, const ProcessOptions& 
     unit.initialize();
 
     AudioWriter writer(options.output, reader.format(), options.encoding, channels, reader.sampleRate());
-    ChannelBuffers output(channels, options.blockFrames);
     // Files move in chunks of whole blocks: one system call per block would
     // cost more than the rendering. The next chunk is read and the last one
-    // written on threads of their own while this one renders.
+    // written, each converted between interleaved and planar, on threads of
+    // their own while this one renders.
     const uint32_t chunkFrames = (std::max(options.blockFrames, kChunkFrames) / options.blockFrames) * options.blockFrames;
-    const auto stride = static_cast<size_t>(channels);
-    std::vector<float> inChunks[2], outChunks[2];
-    for (auto* chunks : {inChunks, outChunks})
-        for (int slot = 0; slot < 2; ++slot) chunks[slot].resize(stride * chunkFrames);
+    PlanarChunk inChunks[2]{{channels, chunkFrames}, {channels, chunkFrames}};
+    PlanarChunk outChunks[2]{{channels, chunkFrames}, {channels, chunkFrames}};
+    // Reads and writes are each one at a time, so one interleaved buffer each.
+    std::vector<float> readBuffer(static_cast<size_t>(channels) * chunkFrames), writeBuffer(readBuffer.size());
     const auto readInto = [&](int slot) {
-        return std::async(std::launch::async, [&reader, &inChunks, slot, chunkFrames] {
-            return static_cast<uint32_t>(reader.read(inChunks[slot].data(), chunkFrames));
+        return std::async(std::launch::async, [&reader, &readBuffer, &inChunks, slot, chunkFrames] {
+            const auto frames = static_cast<uint32_t>(reader.read(readBuffer.data(), chunkFrames));
+            inChunks[slot].fromInterleaved(readBuffer.data(), frames);
+            return frames;
         });
     };
     // Only files long enough to make someone wait (over ten seconds).
@@ -236,11 +258,10 @@ ProcessSummary processFile(const CatalogEntry& component, const ProcessOptions& 
     std::future<void> pendingWrite;
     while (const uint32_t chunk = nextRead.get()) {
         nextRead = readInto(slot ^ 1);
+        feed.chunk = &inChunks[slot];
         for (uint32_t offset = 0; offset < chunk; offset += options.blockFrames) {
             const uint32_t frames = std::min(options.blockFrames, chunk - offset);
-            const float* in = inChunks[slot].data() + offset * stride;
-            for (uint32_t i = 0; i < frames; ++i)
-                for (size_t c = 0; c < stride; ++c) input.channel(c)[i] = in[i * stride + c];
+            feed.offset = offset;
             feed.frames = frames;
             transport.sampleTime = static_cast<double>(position);
 
@@ -254,23 +275,19 @@ ProcessSummary processFile(const CatalogEntry& component, const ProcessOptions& 
             time.mSampleTime = static_cast<double>(position);
             time.mFlags = kAudioTimeStampSampleTimeValid;
             AudioUnitRenderActionFlags flags = 0;
-            AudioBufferList& list = output.list(frames);
-            checkStatus(AudioUnitRender(unit.get(), &flags, &time, 0, frames, &list),
+            checkStatus(AudioUnitRender(unit.get(), &flags, &time, 0, frames, &outChunks[slot].list(offset, frames)),
                         "'" + unit.name() + "' failed to render at frame " + std::to_string(position),
                         "try another --block size; if it persists the unit is faulty");
-            float* out = outChunks[slot].data() + offset * stride;
-            for (size_t c = 0; c < stride; ++c) {
-                const auto* samples = static_cast<const float*>(list.mBuffers[c].mData);
-                for (uint32_t i = 0; i < frames; ++i) out[i * stride + c] = samples[i];
-            }
             position += frames;
             progress.update(static_cast<int64_t>(position));
         }
         // The other slot's write must be done (and its errors seen) before
         // that slot is rendered into again.
         if (pendingWrite.valid()) pendingWrite.get();
-        pendingWrite = std::async(std::launch::async,
-                                  [&writer, &outChunks, slot, chunk] { writer.write(outChunks[slot].data(), chunk); });
+        pendingWrite = std::async(std::launch::async, [&writer, &writeBuffer, &outChunks, slot, chunk] {
+            outChunks[slot].toInterleaved(writeBuffer.data(), chunk);
+            writer.write(writeBuffer.data(), chunk);
+        });
         slot ^= 1;
     }
     if (pendingWrite.valid()) pendingWrite.get();
