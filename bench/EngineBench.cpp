@@ -40,19 +40,24 @@ float sweep(int64_t frame, int64_t period)
     return phase < 0.5f ? 2.0f * phase : 2.0f - 2.0f * phase;
 }
 
+// Calls process(left, right, frames) on runs of `run` frames of the test
+// signal, after move(first frame of the run).
 template <typename Process, typename Move>
-void runFrames(benchmark::State& state, Process process, Move move)
+void runFrames(benchmark::State& state, int run, Process process, Move move)
 {
     const StereoBlock in = testSignal();
+    StereoBlock io = in;
     int64_t frame = 0;
     for (auto _ : state) {
-        for (int i = 0; i < kBlock; ++i, ++frame) {
+        io.left = in.left;
+        io.right = in.right;
+        for (int i = 0; i < kBlock; i += run, frame += run) {
             move(frame);
-            float l = in.left[i], r = in.right[i];
-            process(&l, &r);
-            benchmark::DoNotOptimize(l);
-            benchmark::DoNotOptimize(r);
+            process(&io.left[i], &io.right[i], static_cast<uint32_t>(run));
         }
+        benchmark::DoNotOptimize(io.left.data());
+        benchmark::DoNotOptimize(io.right.data());
+        benchmark::ClobberMemory();
     }
     state.counters["per_frame"] = benchmark::Counter(static_cast<double>(state.iterations()) * kBlock,
                                                      benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
@@ -69,7 +74,8 @@ void BM_FlangerEngine_Program(benchmark::State& state)
     FlangerEngine engine(kSampleRate, p.data());
     float l = 0.0f, r = 0.0f;
     for (int i = 0; i < 100000; ++i) engine.process(&l, &r, 120.0f);
-    runFrames(state, [&](float* a, float* b) { engine.process(a, b, 120.0f); }, [](int64_t) {});
+    runFrames(
+        state, kBlock, [&](float* a, float* b, uint32_t n) { engine.process(a, b, n, 120.0f); }, [](int64_t) {});
 }
 
 void BM_FlangerEngine_Moving(benchmark::State& state)
@@ -78,7 +84,7 @@ void BM_FlangerEngine_Moving(benchmark::State& state)
     FlangerEngine engine(kSampleRate, p.data());
     float tempo = 120.0f;
     runFrames(
-        state, [&](float* a, float* b) { engine.process(a, b, tempo); },
+        state, 1, [&](float* a, float* b, uint32_t n) { engine.process(a, b, n, tempo); },
         [&](int64_t frame) {
             const float s = sweep(frame, 88200);
             p[1] = s;
@@ -100,7 +106,12 @@ void BM_TiltEqEngine_Program(benchmark::State& state)
     TiltEqEngine engine(kSampleRate, p.data());
     float l = 0.0f, r = 0.0f;
     for (int i = 0; i < 100000; ++i) engine.process(&l, &r);
-    runFrames(state, [&](float* a, float* b) { engine.process(a, b); }, [](int64_t) {});
+    runFrames(
+        state, kBlock,
+        [&](float* a, float* b, uint32_t n) {
+            for (uint32_t i = 0; i < n; ++i) engine.process(a + i, b + i);
+        },
+        [](int64_t) {});
 }
 
 void BM_TiltEqEngine_Moving(benchmark::State& state)
@@ -108,7 +119,7 @@ void BM_TiltEqEngine_Moving(benchmark::State& state)
     auto p = kTiltEqProgram0;
     TiltEqEngine engine(kSampleRate, p.data());
     runFrames(
-        state, [&](float* a, float* b) { engine.process(a, b); },
+        state, 1, [&](float* a, float* b, uint32_t) { engine.process(a, b); },
         [&](int64_t frame) {
             const float s = sweep(frame, 88200);
             p[1] = s;

@@ -56,7 +56,7 @@ template <typename Mask>
 bool allLanes(Mask m)
 {
     if constexpr (std::is_same_v<Mask, StereoIndex>)
-        return m[0] && m[1];
+        return reinterpret_cast<int64_t>(m) == -1;  // one test for both lanes
     else
         return m;
 }

@@ -1,5 +1,6 @@
 #include "dsp/flanger/FlangerEngine.h"
 
+#include <algorithm>
 #include <cmath>
 #include <initializer_list>
 
@@ -37,49 +38,82 @@ float FlangerEngine::rateFor(float speed, float syncTempo, float tempo) const
     return syncTable[k - 1] * tempo / 14400.0f;
 }
 
-void FlangerEngine::process(float* left, float* right, float tempo)
+void FlangerEngine::process(float* left, float* right, uint32_t frames, float tempo)
+{
+    // The taps depend on the parameters and oscillators only, never on the
+    // audio, so a run of them is computed first: two short chains per frame
+    // overlap far better than one long one.
+    std::array<Tap, kRun> taps;
+    Channels& ch = *channels;
+    for (uint32_t start = 0; start < frames; start += kRun) {
+        const uint32_t count = std::min(kRun, frames - start);
+
+        Control c{smoothedPhase, smoothedDepth, smoothedDelay, ch.lfo.phase};
+        for (uint32_t i = 0; i < count; ++i) taps[i] = control(c, tempo);
+        smoothedPhase = c.phase;
+        smoothedDepth = c.depth;
+        smoothedDelay = c.delay;
+        ch.lfo.phase = c.lfoPhase;
+
+        Audio a{ch.lines.state, dcBlocker};
+        for (uint32_t i = 0; i < count; ++i) {
+            StereoSample out = audio(a, StereoSample{left[start + i], right[start + i]}, taps[i]);
+            // A sum is finite only if both are; recover() looks at each.
+            if (!std::isfinite(out[0] + out[1])) {
+                ch.lines.state = a.lines;
+                dcBlocker = a.dcBlocker;
+                out = recover(out);
+                a = {ch.lines.state, dcBlocker};
+            }
+            left[start + i] = out[0];
+            right[start + i] = out[1];
+        }
+        ch.lines.state = a.lines;
+        dcBlocker = a.dcBlocker;
+    }
+}
+
+[[gnu::always_inline]] inline FlangerEngine::Tap FlangerEngine::control(Control& c, float tempo)
 {
     const float* p = parameters;
 
-    smoothedPhase = smooth(smoothedPhase, p[5], smoothingOffset);
-    smoothedDepth = smooth(smoothedDepth, p[3], smoothingOffset);
-    smoothedDelay = smooth(smoothedDelay, p[4], smoothingOffset);
-    if (!std::isfinite(smoothedPhase + smoothedDepth + smoothedDelay)) {
-        for (float* s : {&smoothedPhase, &smoothedDepth, &smoothedDelay})
-            if (!std::isfinite(*s)) *s = 0.0f;
+    c.phase = smooth(c.phase, p[5], smoothingOffset);
+    c.depth = smooth(c.depth, p[3], smoothingOffset);
+    c.delay = smooth(c.delay, p[4], smoothingOffset);
+    if (!std::isfinite(c.phase + c.depth + c.delay)) {
+        if (!std::isfinite(c.phase)) c.phase = 0.0f;
+        if (!std::isfinite(c.depth)) c.depth = 0.0f;
+        if (!std::isfinite(c.delay)) c.delay = 0.0f;
     }
 
-    Channels& ch = *channels;
     // The left oscillator is slaved to the right one, "Phase" ahead.
-    // Stored whole: a one-lane store would stall the tick's load of both.
-    const float rightPhase = ch.lfo.phase[1];
-    ch.lfo.phase = StereoSample{127.0f * smoothedPhase + rightPhase, rightPhase};
+    const float rightPhase = c.lfoPhase[1];
+    c.lfoPhase = StereoSample{127.0f * c.phase + rightPhase, rightPhase};
 
+    Channels& ch = *channels;
     lfoRate = rateFor(p[1], p[2], tempo);
     ch.lfo.setRate(lfoRate);
-    const StereoSample lfo = ch.lfo.tick(1);
+    return ch.lines.tap(ch.lfo.tick(c.lfoPhase, 1), c.depth, c.delay);
+}
 
-    const StereoSample dry{*left, *right};
-    wet = ch.lines.process(dry, lfo, smoothedDepth, smoothedDelay, p[6]);
+[[gnu::always_inline]] inline StereoSample FlangerEngine::audio(Audio& a, StereoSample dry, Tap tap)
+{
+    const float* p = parameters;
+    const StereoSample wet = channels->lines.process(a.lines, dry, tap, p[6]);
 
     // DC blocker on the wet signals.
-    BasicFilterState<StereoSample>& r = dcBlocker;
+    BasicFilterState<StereoSample>& r = a.dcBlocker;
     const StereoSample y = wet - r.lastInput + 0.991f * r.lastOutput;
     r.lastOutput = y;
     r.output = y;
     r.lastInput = wet + r.offset;
-    wet = y;
 
     const float w = p[7];
     const float v = p[8];
-    StereoSample out = v * ((w * wet + (1.0f - w) * dry) * v) * 2.0f;
-    // A sum is finite only if both are; recover() looks at each.
-    if (!std::isfinite(out[0] + out[1])) recover(out);
-    *left = out[0];
-    *right = out[1];
+    return v * ((w * y + (1.0f - w) * dry) * v) * 2.0f;
 }
 
-void FlangerEngine::recover(StereoSample& out)
+StereoSample FlangerEngine::recover(StereoSample out)
 {
     for (int channel = 0; channel < 2; ++channel) {
         if (std::isfinite(out[channel])) continue;
@@ -88,4 +122,5 @@ void FlangerEngine::recover(StereoSample& out)
         for (StereoSample* s : {&dcBlocker.lastInput, &dcBlocker.lastOutput, &dcBlocker.output})
             dsp::setLane(*s, channel, 0.0f);
     }
+    return out;
 }

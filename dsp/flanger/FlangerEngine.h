@@ -9,9 +9,8 @@
 
 // The stereo flanger: two delay lines whose LFOs run a "Phase" apart, a rate
 // that is free ("Speed") or locked to the host tempo ("Sync Tempo"), DC
-// blocking and a dry/wet mix. Called once per sample frame on the render
-// thread; reads the parameter array, which other threads write one float at
-// a time.
+// blocking and a dry/wet mix. Runs on the render thread; reads the parameter
+// array, which other threads write one float at a time, once per frame.
 class FlangerEngine {
 public:
     FlangerEngine(float sampleRate, float* parameters);
@@ -20,8 +19,11 @@ public:
     // phase 0); smoothing and DC blockers carry over. Not real-time safe.
     void initialize(float sampleRate);
 
-    // Replaces both samples in place. tempo is in beats per minute.
-    void process(float* left, float* right, float tempo);
+    // Replaces `frames` samples of each channel in place, frame by frame as
+    // if each were processed alone. tempo is in beats per minute.
+    void process(float* left, float* right, uint32_t frames, float tempo);
+    // One frame.
+    void process(float* left, float* right, float tempo) { process(left, right, 1, tempo); }
 
     // Observers of the running state, 0 being the left channel and 1 the right.
     float getLfoPhase(int channel) const { return channels->lfo.phase[channel]; }
@@ -31,17 +33,34 @@ public:
     float* parameters;
 
 private:
+    using Tap = flanger::detail::Tap<StereoSample>;
+    using Line = flanger::detail::DelayLine<StereoSample>;
+
+    // Frames whose taps are computed ahead of their audio.
+    static constexpr uint32_t kRun = 64;
+
     // Both channels' delay lines run in the lanes of one StereoSample.
     struct Channels {
         explicit Channels(float sampleRate);
         flanger::detail::BasicLfo<StereoSample> lfo;
-        flanger::detail::DelayLine<StereoSample> lines;
+        Line lines;
+    };
+
+    // What the tap pass carries from frame to frame, held in registers over a
+    // run and put back after it.
+    struct Control {
+        float phase, depth, delay;  // smoothed
+        StereoSample lfoPhase;
+    };
+    // The same for the audio pass.
+    struct Audio {
+        Line::State lines;
+        BasicFilterState<StereoSample> dcBlocker;
     };
 
     std::unique_ptr<Channels> channels;
     BasicFilterState<StereoSample> dcBlocker;
     float smoothingOffset = 1e-6f;
-    StereoSample wet = dsp::broadcast<StereoSample>(0.0f);
     std::array<float, 8> syncTable{120.0f, 60.0f, 30.0f, 15.0f, 180.0f, 90.0f, 45.0f, 22.5f};
     float lfoRate = 0.0f;
     float smoothedDepth = 0.0f;
@@ -49,6 +68,11 @@ private:
     float smoothedPhase = 0.0f;
 
     float rateFor(float speed, float syncTempo, float tempo) const;
-    // Cold path: puts back to work whatever a non-finite value stopped.
-    void recover(StereoSample& out);
+    // The parameter smoothing and both oscillators for one frame.
+    Tap control(Control& c, float tempo);
+    // The delay lines, DC blockers and mix for one frame.
+    StereoSample audio(Audio& a, StereoSample dry, Tap tap);
+    // Cold path: puts back to work whatever a non-finite value stopped, and
+    // returns the output with each non-finite sample silenced.
+    StereoSample recover(StereoSample out);
 };

@@ -21,7 +21,9 @@ public:
     void setRate(float frequency);
     // Shapes 0-3 read their table, 4 is sample-and-hold random, anything
     // else is the random value one draw behind.
-    Sample tick(int shape);
+    Sample tick(int shape) { return tick(phase, shape); }
+    // The same on a phase the owner keeps, in registers over a run of frames.
+    Sample tick(Sample& current, int shape);
 
     // Public so the owner can slave one oscillator to another.
     Sample phase = dsp::broadcast<Sample>(0.0f);
@@ -50,17 +52,17 @@ private:
     static Sample wrapPhase(Sample p);
 };
 
-// Inline: it runs once per sample.
+// Always inlined: it runs once per sample.
 template <typename Sample>
-Sample BasicLfo<Sample>::tick(int shape)
+[[gnu::always_inline]] inline Sample BasicLfo<Sample>::tick(Sample& current, int shape)
 {
-    Sample p = phase;
+    Sample p = current;
     p = p > 255.0f ? p - 255.0f : p;
     if (!dsp::allLanes((p >= 0.0f) & (p <= 255.0f))) p = wrapPhase(p);
     // p is in [0, 255]: truncation is floor, without a library call.
     const auto i = dsp::truncate(p);
     lastIndex = i;
-    phase = p + rate;
+    current = p + rate;
     const Sample f = p - dsp::toSample<Sample>(i);
     lastFraction = f;
 
