@@ -107,11 +107,7 @@ void BM_TiltEqEngine_Program(benchmark::State& state)
     float l = 0.0f, r = 0.0f;
     for (int i = 0; i < 100000; ++i) engine.process(&l, &r);
     runFrames(
-        state, kBlock,
-        [&](float* a, float* b, uint32_t n) {
-            for (uint32_t i = 0; i < n; ++i) engine.process(a + i, b + i);
-        },
-        [](int64_t) {});
+        state, kBlock, [&](float* a, float* b, uint32_t n) { engine.process(a, b, n); }, [](int64_t) {});
 }
 
 void BM_TiltEqEngine_Moving(benchmark::State& state)
@@ -119,7 +115,7 @@ void BM_TiltEqEngine_Moving(benchmark::State& state)
     auto p = kTiltEqProgram0;
     TiltEqEngine engine(kSampleRate, p.data());
     runFrames(
-        state, 1, [&](float* a, float* b, uint32_t) { engine.process(a, b); },
+        state, 1, [&](float* a, float* b, uint32_t n) { engine.process(a, b, n); },
         [&](int64_t frame) {
             const float s = sweep(frame, 88200);
             p[1] = s;

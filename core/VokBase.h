@@ -10,6 +10,7 @@
 // threads (and the editor) set parameters, presets and state. A parameter
 // crosses as one 32-bit store into the parameter array, without a lock.
 
+#include <algorithm>
 #include <array>
 #include <atomic>
 #include <cstring>
@@ -249,32 +250,32 @@ OSStatus VokBase<Unit>::ProcessBufferLists(AudioUnitRenderActionFlags&, const Au
 {
     [[maybe_unused]] float tempo = 120.0f;
     if constexpr (Unit::kTakesTempo) tempo = hostTempo();
-    const auto process = [&](float& left, float& right) {
+    // The engines work in place on a pair of channels.
+    const auto process = [&](float* left, float* right, UInt32 count) {
         if constexpr (Unit::kTakesTempo)
-            engine->process(&left, &right, tempo);
+            engine->process(left, right, count, tempo);
         else
-            engine->process(&left, &right);
+            engine->process(left, right, count);
     };
 
     const UInt32 inputs = inBuffer.mNumberBuffers, outputs = outBuffer.mNumberBuffers;
     if (inputs == 2 && outputs == 2) {
-        const auto* inLeft = static_cast<const float*>(inBuffer.mBuffers[0].mData);
-        const auto* inRight = static_cast<const float*>(inBuffer.mBuffers[1].mData);
-        auto* outLeft = static_cast<float*>(outBuffer.mBuffers[0].mData);
-        auto* outRight = static_cast<float*>(outBuffer.mBuffers[1].mData);
-        for (UInt32 i = 0; i < frames; ++i) {
-            float left = inLeft[i], right = inRight[i];
-            process(left, right);
-            outLeft[i] = left;
-            outRight[i] = right;
-        }
+        auto* left = static_cast<float*>(outBuffer.mBuffers[0].mData);
+        auto* right = static_cast<float*>(outBuffer.mBuffers[1].mData);
+        // Processing in place leaves nothing to copy.
+        if (left != inBuffer.mBuffers[0].mData) std::memmove(left, inBuffer.mBuffers[0].mData, frames * sizeof(float));
+        if (right != inBuffer.mBuffers[1].mData) std::memmove(right, inBuffer.mBuffers[1].mData, frames * sizeof(float));
+        process(left, right, frames);
     } else if (inputs == 1 && outputs == 1) {
+        // A mono input feeds both sides of the engine; the left one is kept.
         const auto* in = static_cast<const float*>(inBuffer.mBuffers[0].mData);
         auto* out = static_cast<float*>(outBuffer.mBuffers[0].mData);
-        for (UInt32 i = 0; i < frames; ++i) {
-            float left = in[i], right = in[i];
-            process(left, right);
-            out[i] = left;
+        std::array<float, 256> right;
+        for (UInt32 start = 0; start < frames; start += right.size()) {
+            const auto count = std::min(frames - start, static_cast<UInt32>(right.size()));
+            std::memmove(out + start, in + start, count * sizeof(float));
+            std::memcpy(right.data(), out + start, count * sizeof(float));
+            process(out + start, right.data(), count);
         }
     }
     return noErr;

@@ -3,6 +3,10 @@
 #include <cstdint>
 #include <type_traits>
 
+#if defined(__SSE__)
+#include <xmmintrin.h>
+#endif
+
 // Left and right in the two lanes of one register. The engines run both
 // channels in lockstep; every lane does exactly the single-precision
 // arithmetic of one channel processed alone, so the results are bit for bit
@@ -101,15 +105,31 @@ Sample absolute(Sample v)
 }
 
 // std::min(a, b) and std::max(a, b) lane by lane: a NaN in a passes through.
+// Those are exactly minps(b, a) and maxps(b, a), which GCC does not always
+// see through inlining; two lanes go through the low half of a register.
 template <typename Sample>
 Sample minimum(Sample a, float b)
 {
+#if defined(__SSE__)
+    if constexpr (kLanes<Sample> == 2) {
+        using Wide = float __attribute__((vector_size(16)));
+        const Wide r = _mm_min_ps(_mm_set1_ps(b), __builtin_shufflevector(a, a, 0, 1, -1, -1));
+        return __builtin_shufflevector(r, r, 0, 1);
+    }
+#endif
     return broadcast<Sample>(b) < a ? broadcast<Sample>(b) : a;
 }
 
 template <typename Sample>
 Sample maximum(Sample a, float b)
 {
+#if defined(__SSE__)
+    if constexpr (kLanes<Sample> == 2) {
+        using Wide = float __attribute__((vector_size(16)));
+        const Wide r = _mm_max_ps(_mm_set1_ps(b), __builtin_shufflevector(a, a, 0, 1, -1, -1));
+        return __builtin_shufflevector(r, r, 0, 1);
+    }
+#endif
     return a < broadcast<Sample>(b) ? broadcast<Sample>(b) : a;
 }
 

@@ -59,7 +59,8 @@ void ShelvingFilter<Kind, Sample>::design(float frequency, float q, float gainDb
 template <ShelfKind Kind, typename Sample>
 void ShelvingFilter<Kind, Sample>::clearChannel(int channel)
 {
-    for (Sample* s : {&in3, &in2, &in1, &out1, &out2, &currentOutput}) dsp::setLane(*s, channel, 0.0f);
+    for (Sample* s : {&state.in3, &state.in2, &state.in1, &state.out1, &state.out2, &state.currentOutput})
+        dsp::setLane(*s, channel, 0.0f);
 }
 
 template class ShelvingFilter<ShelfKind::Low, float>;

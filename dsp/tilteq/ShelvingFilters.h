@@ -17,10 +17,23 @@ class ShelvingFilter {
 public:
     ShelvingFilter(float sampleRate, int32_t maxGainDb);
 
+    // The history one tick hands the next. An owner running many frames
+    // keeps a copy in registers and puts it back after the run.
+    struct State {
+        Sample in3 = dsp::broadcast<Sample>(0.0f);
+        Sample in2 = dsp::broadcast<Sample>(0.0f);
+        Sample in1 = dsp::broadcast<Sample>(0.0f);
+        Sample out1 = dsp::broadcast<Sample>(0.0f);
+        Sample out2 = dsp::broadcast<Sample>(0.0f);
+        Sample currentOutput = dsp::broadcast<Sample>(0.0f);
+    };
+    State state;
+
     void calcCoefficients(float frequency, float q, float gainDb);
     // position 0 cuts by maxGainDb, 0.5 is flat, 1 boosts by maxGainDb.
-    Sample tick(Sample x, float frequency, float q, float position);
-    void updateHistory(Sample x, Sample y);
+    Sample tick(Sample x, float frequency, float q, float position) { return tick(state, x, frequency, q, position); }
+    Sample tick(State& s, Sample x, float frequency, float q, float position);
+    static void updateHistory(State& s, Sample x, Sample y);
 
     // Empties one channel's history after a non-finite value entered it.
     void clearChannel(int channel);
@@ -31,12 +44,6 @@ private:
     float inverseA0 = 0.0f;
     float a1 = 0.0f, a2 = 0.0f;
     float b0 = 0.0f, b1 = 0.0f, b2 = 0.0f;
-    Sample in3 = dsp::broadcast<Sample>(0.0f);
-    Sample in2 = dsp::broadcast<Sample>(0.0f);
-    Sample in1 = dsp::broadcast<Sample>(0.0f);
-    Sample out1 = dsp::broadcast<Sample>(0.0f);
-    Sample out2 = dsp::broadcast<Sample>(0.0f);
-    Sample currentOutput = dsp::broadcast<Sample>(0.0f);
     // The design cache starts empty: NaN never compares equal, so the first
     // call computes every term.
     static constexpr float kEmpty = __builtin_nanf("");
@@ -62,13 +69,14 @@ template <ShelfKind Kind, typename Sample>
 }
 
 template <ShelfKind Kind, typename Sample>
-[[gnu::always_inline]] inline Sample ShelvingFilter<Kind, Sample>::tick(Sample x, float frequency, float q, float position)
+[[gnu::always_inline]] inline Sample ShelvingFilter<Kind, Sample>::tick(State& s, Sample x, float frequency, float q,
+                                                                       float position)
 {
     const auto gain = static_cast<float>(maxGainDb);
     calcCoefficients(frequency, q, gain + (1.0f - position) * gain * -2.0f);
-    const Sample y = b0 * in3 + b1 * in2 + b2 * in1 - a1 * out1 - a2 * out2;
-    currentOutput = y;
-    updateHistory(x, y);
+    const Sample y = b0 * s.in3 + b1 * s.in2 + b2 * s.in1 - a1 * s.out1 - a2 * s.out2;
+    s.currentOutput = y;
+    updateHistory(s, x, y);
     return y;
 }
 
@@ -83,19 +91,19 @@ Sample shape(Sample v, float k)
 }
 
 template <ShelfKind Kind, typename Sample>
-void ShelvingFilter<Kind, Sample>::updateHistory(Sample x, Sample y)
+void ShelvingFilter<Kind, Sample>::updateHistory(State& s, Sample x, Sample y)
 {
     if constexpr (Kind == ShelfKind::Low) {
-        in3 = shape(in2, 0.08f);
-        in2 = shape(in1, -0.05f);
-        in1 = shape(x, -0.01f);
+        s.in3 = shape(s.in2, 0.08f);
+        s.in2 = shape(s.in1, -0.05f);
+        s.in1 = shape(x, -0.01f);
     } else {
-        in3 = shape(in2, 0.05f);
-        in2 = shape(in1, -0.04f);
-        in1 = x;
+        s.in3 = shape(s.in2, 0.05f);
+        s.in2 = shape(s.in1, -0.04f);
+        s.in1 = x;
     }
-    out2 = out1;
-    out1 = y;
+    s.out2 = s.out1;
+    s.out1 = y;
 }
 
 }  // namespace tilteq::detail

@@ -18,38 +18,65 @@ void TiltEqEngine::initialize(float sampleRate)
     filters = std::make_unique<Filters>(sampleRate);
 }
 
-void TiltEqEngine::process(float* left, float* right)
+void TiltEqEngine::process(float* left, float* right, uint32_t frames)
+{
+    Running r = running();
+    for (uint32_t i = 0; i < frames; ++i) {
+        StereoSample out = frame(r, StereoSample{left[i], right[i]});
+        // A sum is finite only if all are; recover() looks at each.
+        if (!std::isfinite(out[0] + out[1] + r.frequency + r.shelf)) {
+            keep(r);
+            out = recover(out);
+            r = running();
+        }
+        left[i] = out[0];
+        right[i] = out[1];
+    }
+    keep(r);
+}
+
+TiltEqEngine::Running TiltEqEngine::running() const
+{
+    return {smoothedFrequency, smoothedShelf, filters->tiltHigh.state, filters->tiltLow.state, filters->bass.state};
+}
+
+void TiltEqEngine::keep(const Running& r)
+{
+    smoothedFrequency = r.frequency;
+    smoothedShelf = r.shelf;
+    filters->tiltHigh.state = r.tiltHigh;
+    filters->tiltLow.state = r.tiltLow;
+    filters->bass.state = r.bass;
+}
+
+[[gnu::always_inline]] inline StereoSample TiltEqEngine::frame(Running& r, StereoSample in)
 {
     const float* p = parameters;
     if (!(p[6] > 0.5f)) {
         // Off leaves the signal untouched, save what no output may carry.
-        if (!std::isfinite(*left)) *left = 0.0f;
-        if (!std::isfinite(*right)) *right = 0.0f;
-        return;
+        for (int channel = 0; channel < 2; ++channel)
+            if (!std::isfinite(in[channel])) in[channel] = 0.0f;
+        return in;
     }
 
-    smoothedFrequency = (smoothedFrequency * 1199.0f + p[7]) * 0.00083333335f + 1e-9f;
-    smoothedShelf = (1199.0f * smoothedShelf + p[1]) * 0.00083333335f + 1e-9f;
+    r.frequency = (r.frequency * 1199.0f + p[7]) * 0.00083333335f + 1e-9f;
+    r.shelf = (1199.0f * r.shelf + p[1]) * 0.00083333335f + 1e-9f;
 
-    stage = StereoSample{*left, *right} + signalOffset;
+    StereoSample stage = in + signalOffset;
 
     const float q = p[2] * 2.0f + 0.1f;
-    const float s = smoothedFrequency;
+    const float s = r.frequency;
     const float f = s * (s * s) * 9900.0f + 100.0f;
 
     Filters& fl = *filters;
-    stage = fl.tiltHigh.tick(stage, f, q, smoothedShelf - 0.5f) + signalOffset;
-    stage = fl.tiltLow.tick(stage, f, q, 0.5f - smoothedShelf) + signalOffset;
-    stage = fl.bass.tick(stage, 300.0f, 1.2f, p[3]);
+    stage = fl.tiltHigh.tick(r.tiltHigh, stage, f, q, r.shelf - 0.5f) + signalOffset;
+    stage = fl.tiltLow.tick(r.tiltLow, stage, f, q, 0.5f - r.shelf) + signalOffset;
+    stage = fl.bass.tick(r.bass, stage, 300.0f, 1.2f, p[3]);
 
-    StereoSample out = p[5] * (stage * 8.0f * p[5]);
-    // A sum is finite only if all are; recover() looks at each.
-    if (!std::isfinite(out[0] + out[1] + smoothedFrequency + smoothedShelf)) recover(out);
-    *left = out[0];
-    *right = out[1];
+    return p[5] * (stage * 8.0f * p[5]);
 }
 
-void TiltEqEngine::recover(StereoSample& out)
+StereoSample TiltEqEngine::recover(StereoSample out)
 {
     // Far outside their range the smoothed values overflow the design; they
     // start again from 0 rather than glide back for seconds of silence.
@@ -62,4 +89,5 @@ void TiltEqEngine::recover(StereoSample& out)
         filters->tiltLow.clearChannel(channel);
         filters->bass.clearChannel(channel);
     }
+    return out;
 }

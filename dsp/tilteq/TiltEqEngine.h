@@ -1,15 +1,16 @@
 #pragma once
 
+#include <cstdint>
+#include <memory>
+
 #include "dsp/StereoSample.h"
 #include "dsp/tilteq/ShelvingFilters.h"
 
-#include <memory>
-
 // The tilt equaliser: per channel a high and a low shelf at a common,
 // smoothed corner that tilt the spectrum in opposite directions, a fixed
-// 300 Hz bass shelf and an output gain. Called once per sample frame on the
-// render thread; reads the parameter array, which other threads write one
-// float at a time.
+// 300 Hz bass shelf and an output gain. Runs on the render thread; reads the
+// parameter array, which other threads write one float at a time, once per
+// frame.
 class TiltEqEngine {
 public:
     TiltEqEngine(float sampleRate, float* parameters);
@@ -18,8 +19,11 @@ public:
     // smoothing carries over. Not real-time safe.
     void initialize(float sampleRate);
 
-    // Replaces both samples in place.
-    void process(float* left, float* right);
+    // Replaces `frames` samples of each channel in place, frame by frame as
+    // if each were processed alone.
+    void process(float* left, float* right, uint32_t frames);
+    // One frame.
+    void process(float* left, float* right) { process(left, right, 1); }
 
     float* parameters;
 
@@ -36,12 +40,24 @@ private:
         StereoShelf<tilteq::detail::ShelfKind::Low> bass;
     };
 
+    // What one frame hands the next, held in registers over a block and put
+    // back after it.
+    struct Running {
+        float frequency, shelf;  // smoothed
+        StereoShelf<tilteq::detail::ShelfKind::High>::State tiltHigh;
+        StereoShelf<tilteq::detail::ShelfKind::Low>::State tiltLow;
+        StereoShelf<tilteq::detail::ShelfKind::Low>::State bass;
+    };
+
     std::unique_ptr<Filters> filters;
     float signalOffset = 1e-6f;
-    StereoSample stage = dsp::broadcast<StereoSample>(0.0f);
     float smoothedFrequency = 0.0f;
     float smoothedShelf = 0.0f;
 
-    // Cold path: puts back to work whatever a non-finite value stopped.
-    void recover(StereoSample& out);
+    Running running() const;
+    void keep(const Running& r);
+    StereoSample frame(Running& r, StereoSample in);
+    // Cold path: puts back to work whatever a non-finite value stopped, and
+    // returns the output with each non-finite sample silenced.
+    StereoSample recover(StereoSample out);
 };
