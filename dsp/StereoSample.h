@@ -14,27 +14,41 @@
 using StereoSample = float __attribute__((vector_size(8)));
 using StereoIndex = int32_t __attribute__((vector_size(8)));
 
+// Two stereo frames side by side, for the stretches of a computation that no
+// recursion ties from one frame to the next.
+using QuadSample = float __attribute__((vector_size(16)));
+using QuadIndex = int32_t __attribute__((vector_size(16)));
+
 namespace dsp {
 
 // The channel code is written once for a Sample type: float for one channel,
-// StereoSample for two. The helpers below take either (and the index types).
+// StereoSample for two, QuadSample for two frames of two. The helpers below
+// take any of them (and the index types).
 template <typename T>
 inline constexpr int kLanes = 1;
 template <>
 inline constexpr int kLanes<StereoSample> = 2;
 template <>
 inline constexpr int kLanes<StereoIndex> = 2;
+template <>
+inline constexpr int kLanes<QuadSample> = 4;
+template <>
+inline constexpr int kLanes<QuadIndex> = 4;
 
 template <typename Sample>
-using Index = std::conditional_t<kLanes<Sample> == 1, int32_t, StereoIndex>;
+using Index = std::conditional_t<kLanes<Sample> == 1, int32_t,
+                                 std::conditional_t<kLanes<Sample> == 2, StereoIndex, QuadIndex>>;
 
 template <typename Sample>
 Sample broadcast(float x)
 {
-    if constexpr (kLanes<Sample> == 1)
+    if constexpr (kLanes<Sample> == 1) {
         return x;
-    else
-        return Sample{x, x};
+    } else {
+        Sample v{};
+        for (int i = 0; i < kLanes<Sample>; ++i) v[i] = x;
+        return v;
+    }
 }
 
 template <typename T>
@@ -72,7 +86,7 @@ Index<Sample> truncate(Sample v)
     if constexpr (kLanes<Sample> == 1)
         return static_cast<int32_t>(v);
     else
-        return __builtin_convertvector(v, StereoIndex);
+        return __builtin_convertvector(v, Index<Sample>);
 }
 
 template <typename Sample>
@@ -81,17 +95,20 @@ Sample toSample(Index<Sample> v)
     if constexpr (kLanes<Sample> == 1)
         return static_cast<float>(v);
     else
-        return __builtin_convertvector(v, StereoSample);
+        return __builtin_convertvector(v, Sample);
 }
 
 // table[index], lane by lane.
 template <typename Sample>
 Sample gather(const float* table, Index<Sample> index)
 {
-    if constexpr (kLanes<Sample> == 1)
+    if constexpr (kLanes<Sample> == 1) {
         return table[index];
-    else
-        return Sample{table[index[0]], table[index[1]]};
+    } else {
+        Sample v{};
+        for (int i = 0; i < kLanes<Sample>; ++i) v[i] = table[index[i]];
+        return v;
+    }
 }
 
 // |v| by clearing the sign bit, as fabs does (also for -0 and NaN).
@@ -101,7 +118,7 @@ Sample absolute(Sample v)
     if constexpr (kLanes<Sample> == 1)
         return __builtin_fabsf(v);
     else
-        return reinterpret_cast<Sample>(reinterpret_cast<StereoIndex>(v) & 0x7fffffff);
+        return reinterpret_cast<Sample>(reinterpret_cast<Index<Sample>>(v) & 0x7fffffff);
 }
 
 // std::min(a, b) and std::max(a, b) lane by lane: a NaN in a passes through.
@@ -112,9 +129,10 @@ Sample minimum(Sample a, float b)
 {
 #if defined(__SSE__)
     if constexpr (kLanes<Sample> == 2) {
-        using Wide = float __attribute__((vector_size(16)));
-        const Wide r = _mm_min_ps(_mm_set1_ps(b), __builtin_shufflevector(a, a, 0, 1, -1, -1));
+        const QuadSample r = _mm_min_ps(_mm_set1_ps(b), __builtin_shufflevector(a, a, 0, 1, -1, -1));
         return __builtin_shufflevector(r, r, 0, 1);
+    } else if constexpr (kLanes<Sample> == 4) {
+        return _mm_min_ps(_mm_set1_ps(b), a);
     }
 #endif
     return broadcast<Sample>(b) < a ? broadcast<Sample>(b) : a;
@@ -125,12 +143,32 @@ Sample maximum(Sample a, float b)
 {
 #if defined(__SSE__)
     if constexpr (kLanes<Sample> == 2) {
-        using Wide = float __attribute__((vector_size(16)));
-        const Wide r = _mm_max_ps(_mm_set1_ps(b), __builtin_shufflevector(a, a, 0, 1, -1, -1));
+        const QuadSample r = _mm_max_ps(_mm_set1_ps(b), __builtin_shufflevector(a, a, 0, 1, -1, -1));
         return __builtin_shufflevector(r, r, 0, 1);
+    } else if constexpr (kLanes<Sample> == 4) {
+        return _mm_max_ps(_mm_set1_ps(b), a);
     }
 #endif
     return a < broadcast<Sample>(b) ? broadcast<Sample>(b) : a;
+}
+
+// Two stereo frames as one QuadSample (or index), and back.
+template <typename Pair>
+auto join(Pair first, Pair second)
+{
+    return __builtin_shufflevector(first, second, 0, 1, 2, 3);
+}
+
+template <typename Quad>
+auto low(Quad v)
+{
+    return __builtin_shufflevector(v, v, 0, 1);
+}
+
+template <typename Quad>
+auto high(Quad v)
+{
+    return __builtin_shufflevector(v, v, 2, 3);
 }
 
 }  // namespace dsp

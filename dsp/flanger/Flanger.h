@@ -22,11 +22,12 @@ using FilterState = BasicFilterState<float>;
 namespace flanger::detail {
 
 // Where one tick reads the ring: whole samples back, and the allpass
-// coefficient for the fraction.
+// coefficient for the fraction; and the delay D they come from.
 template <typename Sample>
 struct Tap {
     dsp::Index<Sample> samplesBack;
     Sample coefficient;
+    Sample delay;
 };
 
 // The flanger's delay line for one channel (float) or two in lockstep
@@ -35,8 +36,9 @@ struct Tap {
 //
 // A tick is split in two: tap() turns the LFO value into the read position,
 // process() moves the audio. The first depends on the parameters and the LFO
-// only, so an owner can compute a run of taps ahead and then the audio, which
-// lets the processor overlap many more frames than one long chain per frame.
+// only, so an owner can compute a run of taps ahead (several frames to a
+// register) and then the audio, which lets the processor overlap many more
+// frames than one long chain per frame.
 template <typename Sample>
 class DelayLine {
 public:
@@ -46,14 +48,17 @@ public:
     // copy in registers and puts it back after the run.
     struct State {
         int32_t writePosition;
+        Sample delaySamples = dsp::broadcast<Sample>(0.0f);  // of the last tick
         Sample allpassState = dsp::broadcast<Sample>(0.0f);
         BasicFilterState<Sample> toneFilter;
         Sample feedbackSample = dsp::broadcast<Sample>(0.0f);
     };
     State state;
 
-    // l is the LFO value of each channel, in -1 ... 1.
-    Tap<Sample> tap(Sample l, float depth, float delay);
+    // l is the LFO value of each channel, in -1 ... 1; V is Sample or holds
+    // several frames of it.
+    template <typename V>
+    Tap<V> tap(V l, V depth, V delay) const;
     Sample process(State& s, Sample x, Tap<Sample> tap, float feedback);
 
     // Empties one channel's ring and recursions after a non-finite value
@@ -61,7 +66,7 @@ public:
     void clearChannel(int channel);
 
     int32_t getRingLength() const { return ringLength; }
-    Sample getDelaySamples() const { return delaySamples; }
+    Sample getDelaySamples() const { return state.delaySamples; }
 
 private:
     static constexpr int kCurveLength = 2048;
@@ -72,30 +77,28 @@ private:
     int32_t ringLength;
     int32_t slots;
     std::vector<Sample> ring;
-    Sample delaySamples = dsp::broadcast<Sample>(0.0f);
     float offset = 1e-9f;
     std::array<float, kCurveLength> delayCurve;
 };
 
 // Always inlined, as they run once per sample.
 template <typename Sample>
-[[gnu::always_inline]] inline Tap<Sample> DelayLine<Sample>::tap(Sample l, float depth, float delay)
+template <typename V>
+[[gnu::always_inline]] inline Tap<V> DelayLine<Sample>::tap(V l, V depth, V delay) const
 {
-    Sample c = ((l * 0.19f + 0.2f) * depth + (0.3f + delay * 0.3f) + (depth * -0.4f + 0.4f)) * 1024.0f;
+    V c = ((l * 0.19f + 0.2f) * depth + (0.3f + delay * 0.3f) + (depth * -0.4f + 0.4f)) * 1024.0f;
     // In range c stays within about 317 ... 1026; the clamp only keeps wild
     // parameters inside the curve (beyond entry 1024 the delay is clamped anyway).
-    c = c >= 0.0f ? c : dsp::broadcast<Sample>(0.0f);
+    c = c >= 0.0f ? c : dsp::broadcast<V>(0.0f);
     c = dsp::minimum(c, 2046.0f);
     const auto k = dsp::truncate(c);
-    const Sample cf = c - dsp::toSample<Sample>(k);
-    Sample g = (1.0f - cf) * dsp::gather<Sample>(delayCurve.data(), k) +
-               cf * dsp::gather<Sample>(delayCurve.data() + 1, k);
+    const V cf = c - dsp::toSample<V>(k);
+    V g = (1.0f - cf) * dsp::gather<V>(delayCurve.data(), k) + cf * dsp::gather<V>(delayCurve.data() + 1, k);
     g = dsp::minimum(g, 1.0f);
 
-    const Sample d = dsp::maximum(static_cast<float>(ringLength) * g, 1.0f);
-    delaySamples = d;
+    const V d = dsp::maximum(static_cast<float>(ringLength) * g, 1.0f);
     const auto n = dsp::truncate(d);
-    return {n, 1.0f - (d - dsp::toSample<Sample>(n))};
+    return {n, 1.0f - (d - dsp::toSample<V>(n)), d};
 }
 
 template <typename Sample>
@@ -120,6 +123,7 @@ template <typename Sample>
         newer = Sample{left[0][0], right[0][1]};
         older = Sample{left[-1][0], right[-1][1]};
     }
+    s.delaySamples = tap.delay;
     const Sample a = tap.coefficient;
     const Sample y = a * newer + older - a * s.allpassState;
     s.allpassState = y;

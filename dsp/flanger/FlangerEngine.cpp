@@ -41,19 +41,39 @@ float FlangerEngine::rateFor(float speed, float syncTempo, float tempo) const
 void FlangerEngine::process(float* left, float* right, uint32_t frames, float tempo)
 {
     // The taps depend on the parameters and oscillators only, never on the
-    // audio, so a run of them is computed first: two short chains per frame
-    // overlap far better than one long one.
-    std::array<Tap, kRun> taps;
+    // audio, so a run of them is computed first: short chains per frame
+    // overlap far better than one long one. Only the smoothing and the phase
+    // carry from frame to frame; from the phase on, the taps of two frames
+    // are computed side by side.
     Channels& ch = *channels;
     for (uint32_t start = 0; start < frames; start += kRun) {
         const uint32_t count = std::min(kRun, frames - start);
 
+        // One spare entry: an odd run is finished as a pair with a copy of its last frame.
+        std::array<StereoSample, kRun + 1> positions, depths, delays;
         Control c{smoothedPhase, smoothedDepth, smoothedDelay, ch.lfo.phase};
-        for (uint32_t i = 0; i < count; ++i) taps[i] = control(c, tempo);
+        for (uint32_t i = 0; i < count; ++i) {
+            control(c, tempo);
+            positions[i] = ch.lfo.advance(c.lfoPhase);
+            depths[i] = dsp::broadcast<StereoSample>(c.depth);
+            delays[i] = dsp::broadcast<StereoSample>(c.delay);
+        }
         smoothedPhase = c.phase;
         smoothedDepth = c.depth;
         smoothedDelay = c.delay;
         ch.lfo.phase = c.lfoPhase;
+        positions[count] = positions[count - 1];
+        depths[count] = depths[count - 1];
+        delays[count] = delays[count - 1];
+
+        std::array<Tap, kRun + 1> taps;
+        for (uint32_t i = 0; i < count; i += 2) {
+            using dsp::join;
+            const QuadSample l = ch.lfo.read(join(positions[i], positions[i + 1]), 1);
+            const auto pair = ch.lines.tap(l, join(depths[i], depths[i + 1]), join(delays[i], delays[i + 1]));
+            taps[i] = {dsp::low(pair.samplesBack), dsp::low(pair.coefficient), dsp::low(pair.delay)};
+            taps[i + 1] = {dsp::high(pair.samplesBack), dsp::high(pair.coefficient), dsp::high(pair.delay)};
+        }
 
         Audio a{ch.lines.state, dcBlocker};
         for (uint32_t i = 0; i < count; ++i) {
@@ -73,7 +93,7 @@ void FlangerEngine::process(float* left, float* right, uint32_t frames, float te
     }
 }
 
-[[gnu::always_inline]] inline FlangerEngine::Tap FlangerEngine::control(Control& c, float tempo)
+[[gnu::always_inline]] inline void FlangerEngine::control(Control& c, float tempo)
 {
     const float* p = parameters;
 
@@ -90,10 +110,8 @@ void FlangerEngine::process(float* left, float* right, uint32_t frames, float te
     const float rightPhase = c.lfoPhase[1];
     c.lfoPhase = StereoSample{127.0f * c.phase + rightPhase, rightPhase};
 
-    Channels& ch = *channels;
     lfoRate = rateFor(p[1], p[2], tempo);
-    ch.lfo.setRate(lfoRate);
-    return ch.lines.tap(ch.lfo.tick(c.lfoPhase, 1), c.depth, c.delay);
+    channels->lfo.setRate(lfoRate);
 }
 
 [[gnu::always_inline]] inline StereoSample FlangerEngine::audio(Audio& a, StereoSample dry, Tap tap)

@@ -68,8 +68,8 @@ private:
     float smoothedPhase = 0.0f;
 
     float rateFor(float speed, float syncTempo, float tempo) const;
-    // The parameter smoothing and both oscillators for one frame.
-    Tap control(Control& c, float tempo);
+    // The parameter smoothing, the phase lead and the rate for one frame.
+    void control(Control& c, float tempo);
     // The delay lines, DC blockers and mix for one frame.
     StereoSample audio(Audio& a, StereoSample dry, Tap tap);
     // Cold path: puts back to work whatever a non-finite value stopped, and

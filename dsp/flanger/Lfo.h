@@ -21,9 +21,15 @@ public:
     void setRate(float frequency);
     // Shapes 0-3 read their table, 4 is sample-and-hold random, anything
     // else is the random value one draw behind.
-    Sample tick(int shape) { return tick(phase, shape); }
-    // The same on a phase the owner keeps, in registers over a run of frames.
-    Sample tick(Sample& current, int shape);
+    Sample tick(int shape);
+
+    // A tick in two halves, for an owner that keeps the phase in registers
+    // over a run of frames: advance() moves the phase and returns the one to
+    // read, read() interpolates a table shape there. Reads, unlike the
+    // phase, do not depend on one another, so V may hold several frames.
+    Sample advance(Sample& current) const;
+    template <typename V>
+    V read(V position, int shape) const;
 
     // Public so the owner can slave one oscillator to another.
     Sample phase = dsp::broadcast<Sample>(0.0f);
@@ -36,8 +42,6 @@ private:
     Sample randomValue = dsp::broadcast<Sample>(0.0f);
     Sample heldRandomValue = dsp::broadcast<Sample>(0.0f);
     std::array<std::array<float, kTableSize>, 4> tables{};
-    dsp::Index<Sample> lastIndex{};
-    Sample lastFraction = dsp::broadcast<Sample>(0.0f);
 
     // setRate runs every sample; the division is skipped while the rate holds.
     float lastFrequency = 1.0f;
@@ -52,25 +56,34 @@ private:
     static Sample wrapPhase(Sample p);
 };
 
-// Always inlined: it runs once per sample.
+// Always inlined, as they run once per sample.
 template <typename Sample>
-[[gnu::always_inline]] inline Sample BasicLfo<Sample>::tick(Sample& current, int shape)
+[[gnu::always_inline]] inline Sample BasicLfo<Sample>::advance(Sample& current) const
 {
     Sample p = current;
     p = p > 255.0f ? p - 255.0f : p;
     if (!dsp::allLanes((p >= 0.0f) & (p <= 255.0f))) p = wrapPhase(p);
-    // p is in [0, 255]: truncation is floor, without a library call.
-    const auto i = dsp::truncate(p);
-    lastIndex = i;
     current = p + rate;
-    const Sample f = p - dsp::toSample<Sample>(i);
-    lastFraction = f;
+    return p;
+}
 
-    if (shape >= 0 && shape <= 3) {
-        const float* table = tables[static_cast<size_t>(shape)].data();
-        return (1.0f - f) * dsp::gather<Sample>(table, i) + f * dsp::gather<Sample>(table + 1, i);
-    }
-    drawRandom(i, shape != 4);
+template <typename Sample>
+template <typename V>
+[[gnu::always_inline]] inline V BasicLfo<Sample>::read(V position, int shape) const
+{
+    // The position is in [0, 255]: truncation is floor, without a library call.
+    const auto i = dsp::truncate(position);
+    const V f = position - dsp::toSample<V>(i);
+    const float* table = tables[static_cast<size_t>(shape)].data();
+    return (1.0f - f) * dsp::gather<V>(table, i) + f * dsp::gather<V>(table + 1, i);
+}
+
+template <typename Sample>
+[[gnu::always_inline]] inline Sample BasicLfo<Sample>::tick(int shape)
+{
+    const Sample p = advance(phase);
+    if (shape >= 0 && shape <= 3) return read(p, shape);
+    drawRandom(dsp::truncate(p), shape != 4);
     return shape == 4 ? randomValue : heldRandomValue;
 }
 
