@@ -6,21 +6,26 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 scripts/install-deps.sh
-command -v sox >/dev/null && command -v bc >/dev/null || { sudo=""; [ "$(id -u)" -eq 0 ] || sudo="sudo"; $sudo apt-get install -y -q sox bc; }
+missing=()
+for tool in sox hyperfine; do command -v "$tool" >/dev/null || missing+=("$tool"); done
+if [ ${#missing[@]} -gt 0 ]; then
+    sudo=""
+    [ "$(id -u)" -eq 0 ] || sudo="sudo"
+    $sudo apt-get install -y -q "${missing[@]}"
+fi
 cmake -S . -B build-bench -G Ninja -DCMAKE_BUILD_TYPE=Release -DVOK_TESTS=OFF -DVOK_BENCHMARKS=ON >/dev/null
 cmake --build build-bench -j "$(nproc)" --target engine_bench render_bench auhost FlangerUnit TiltEqUnit
-build-bench/bench/engine_bench
-build-bench/bench/render_bench
+build-bench/bench/engine_bench --benchmark_repetitions=5 --benchmark_report_aggregates_only=true
+build-bench/bench/render_bench --benchmark_repetitions=5 --benchmark_report_aggregates_only=true
 
+# Whole commands side by side, each pair in one hyperfine run (mean of 20).
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 sox -n -r 44100 -c 2 -e floating-point -b 32 "$work/in.wav" synth 60 pinknoise vol 0.5
-seconds() { local start end; start=$(date +%s.%N); "$@" >/dev/null 2>&1; end=$(date +%s.%N); echo "$end - $start" | bc; }
-best() { local b=999 t; for _ in 1 2 3; do t=$(seconds "$@"); b=$(echo "if ($t < $b) $t else $b" | bc); done; echo "$b"; }
 auhost=build-bench/bin/auhost
-flanger=$(best "$auhost" process FlangerUnit "$work/in.wav" "$work/a.wav")
-soxFlanger=$(best sox "$work/in.wav" "$work/b.wav" flanger)
-tilt=$(best "$auhost" process TiltEqUnit "$work/in.wav" "$work/c.wav")
-soxTilt=$(best sox "$work/in.wav" "$work/d.wav" bass +6 300 treble -6 1000)
-printf 'auhost FlangerUnit %ss, sox flanger %ss, ratio %s\n' "$flanger" "$soxFlanger" "$(echo "scale=3; $flanger / $soxFlanger" | bc)"
-printf 'auhost TiltEqUnit  %ss, sox bass/treble %ss, ratio %s\n' "$tilt" "$soxTilt" "$(echo "scale=3; $tilt / $soxTilt" | bc)"
+hyperfine -N -w 3 -r 20 \
+    -n "auhost FlangerUnit" "$auhost process FlangerUnit $work/in.wav $work/a.wav" \
+    -n "sox flanger" "sox $work/in.wav $work/b.wav flanger"
+hyperfine -N -w 3 -r 20 \
+    -n "auhost TiltEqUnit" "$auhost process TiltEqUnit $work/in.wav $work/c.wav" \
+    -n "sox bass/treble" "sox $work/in.wav $work/d.wav bass +6 300 treble -6 1000"
