@@ -1,6 +1,7 @@
 #include "host/AudioFile.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 
 #include "host/HostError.h"
@@ -90,11 +91,14 @@ AudioWriter::AudioWriter(const std::string& filePath, int containerFormat, Sampl
 void AudioWriter::write(const float* interleaved, size_t frames)
 {
     const size_t count = frames * static_cast<size_t>(channelCount);
-    for (size_t i = 0; i < count; ++i) {
-        const float magnitude = std::fabs(interleaved[i]);
-        peakLevel = std::max(peakLevel, magnitude);
-        sumOfSquares += static_cast<double>(interleaved[i]) * interleaved[i];
-    }
+    // Four running sums, so that the additions need not wait for each other.
+    std::array<double, 4> sums{};
+    size_t i = 0;
+    for (; i + 4 <= count; i += 4)
+        for (size_t k = 0; k < 4; ++k) sums[k] += static_cast<double>(interleaved[i + k]) * interleaved[i + k];
+    for (; i < count; ++i) sums[0] += static_cast<double>(interleaved[i]) * interleaved[i];
+    sumOfSquares += (sums[0] + sums[1]) + (sums[2] + sums[3]);
+    for (size_t k = 0; k < count; ++k) peakLevel = std::max(peakLevel, std::fabs(interleaved[k]));
     samples += count;
     sf_count_t written;
     if (integerBits > 0) {
