@@ -1,9 +1,13 @@
 // A whole render call of each unit at 512-frame blocks, through the
-// component interface as a host makes it, per stereo frame. Against the
-// engine benchmarks it gives the framework's share of a render.
+// component interface as a host makes it, per stereo frame; and the unit's
+// engine alone on the same blocks with the same first factory program. The
+// difference is the framework's share of a render.
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
+#include <array>
 #include <cmath>
+#include <iterator>
 #include <vector>
 
 #include "au/ComponentEntryPoint.h"
@@ -59,6 +63,32 @@ void renderUnit(benchmark::State& state, const char* subtype)
     CloseComponent(unit);
 }
 
+// The engine with the unit's first factory program, on the same signal.
+template <class Unit>
+void processEngine(benchmark::State& state)
+{
+    std::array<float, Unit::kParameterCount> parameters{};
+    std::copy(std::begin(Unit::factoryProgramTable[0].values), std::end(Unit::factoryProgramTable[0].values),
+              parameters.begin());
+    typename Unit::Engine engine(44100.0f, parameters.data());
+    std::vector<float> signal(kBlock);
+    for (UInt32 i = 0; i < kBlock; ++i) signal[i] = 0.5f * std::sin(0.0627f * static_cast<float>(i));
+    std::vector<float> left(kBlock), right(kBlock);
+    UInt32 frames = kBlock;
+    benchmark::DoNotOptimize(frames);
+    for (auto _ : state) {
+        std::copy(signal.begin(), signal.end(), left.begin());
+        std::copy(signal.begin(), signal.end(), right.begin());
+        if constexpr (Unit::kTakesTempo)
+            engine.process(left.data(), right.data(), frames, 120.0f);
+        else
+            engine.process(left.data(), right.data(), frames);
+        benchmark::DoNotOptimize(left.data());
+    }
+    state.counters["per_frame"] = benchmark::Counter(static_cast<double>(state.iterations()) * kBlock,
+                                                     benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+}
+
 void BM_FlangerUnit_Render512(benchmark::State& state)
 {
     renderUnit<FlangerUnit>(state, "Flan");
@@ -71,5 +101,17 @@ void BM_TiltEqUnit_Render512(benchmark::State& state)
 
 }  // namespace
 
+void BM_FlangerEngine_Block512(benchmark::State& state)
+{
+    processEngine<FlangerUnit>(state);
+}
+
+void BM_TiltEqEngine_Block512(benchmark::State& state)
+{
+    processEngine<TiltEqUnit>(state);
+}
+
 BENCHMARK(BM_FlangerUnit_Render512);
+BENCHMARK(BM_FlangerEngine_Block512);
 BENCHMARK(BM_TiltEqUnit_Render512);
+BENCHMARK(BM_TiltEqEngine_Block512);
