@@ -110,8 +110,7 @@ void FlangerEngine::process(float* left, float* right, uint32_t frames, float te
     const float rightPhase = c.lfoPhase[1];
     c.lfoPhase = StereoSample{127.0f * c.phase + rightPhase, rightPhase};
 
-    lfoRate = rateFor(p[1], p[2], tempo);
-    channels->lfo.setRate(lfoRate);
+    channels->lfo.setRate(rateFor(p[1], p[2], tempo));
 }
 
 [[gnu::always_inline]] inline StereoSample FlangerEngine::audio(Audio& a, StereoSample dry, Tap tap)

@@ -62,7 +62,6 @@ private:
     BasicFilterState<StereoSample> dcBlocker;
     float smoothingOffset = 1e-6f;
     std::array<float, 8> syncTable{120.0f, 60.0f, 30.0f, 15.0f, 180.0f, 90.0f, 45.0f, 22.5f};
-    float lfoRate = 0.0f;
     float smoothedDepth = 0.0f;
     float smoothedDelay = 0.0f;
     float smoothedPhase = 0.0f;
