@@ -4,8 +4,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <bit>
 #include <cmath>
+#include <cstddef>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -13,6 +15,7 @@
 #include "dsp/flanger/FlangerEngine.h"
 #include "dsp/tilteq/TiltEqEngine.h"
 #include "platform/audiounit/AudioUnit.h"
+#include "tests/support/AllocationCounter.h"
 
 namespace {
 
@@ -333,4 +336,70 @@ TEST(Units, TiltRendersMonoAndFollowsSampleRateChanges)
         direct[i] = left;
     }
     EXPECT_TRUE(sameBits(rendered, direct));
+}
+
+namespace {
+
+OSStatus feedQuarter(void*, AudioUnitRenderActionFlags*, const AudioTimeStamp*, UInt32, UInt32 frames,
+                     AudioBufferList* data)
+{
+    for (UInt32 c = 0; c < data->mNumberBuffers; ++c)
+        std::fill_n(static_cast<float*>(data->mBuffers[c].mData), frames, 0.25f);
+    return noErr;
+}
+
+}  // namespace
+
+// The render thread of a host: once initialised, rendering never touches
+// the heap, with parameters set and scheduled (immediate and ramped) between
+// and within blocks, in stereo and mono.
+TEST(Units, RenderingNeverAllocates)
+{
+    constexpr UInt32 kBlock = 512;
+    for (const char* subtype : {"Flan", "TILT"}) {
+        for (const UInt32 channels : {2u, 1u}) {
+            Unit unit(subtype);
+            ASSERT_NE(static_cast<AudioUnit>(unit), nullptr);
+            setFormat(unit, 44100.0, channels);
+            const AURenderCallbackStruct callback{feedQuarter, nullptr};
+            ASSERT_EQ(AudioUnitSetProperty(unit, kAudioUnitProperty_SetRenderCallback, kAudioUnitScope_Input, 0,
+                                           &callback, sizeof callback),
+                      noErr);
+            // The counter must see the bundle's heap, or a zero below proves nothing.
+            const std::size_t beforeInitialize = testsupport::allocationCount();
+            ASSERT_EQ(AudioUnitInitialize(unit), noErr);
+            ASSERT_GT(testsupport::allocationCount() - beforeInitialize, 0u);
+
+            std::vector<std::vector<float>> planes(channels, std::vector<float>(kBlock));
+            std::vector<std::byte> listBytes(offsetof(AudioBufferList, mBuffers) + channels * sizeof(AudioBuffer));
+            auto& list = *reinterpret_cast<AudioBufferList*>(listBytes.data());
+            AudioTimeStamp stamp{};
+            stamp.mFlags = kAudioTimeStampSampleTimeValid;
+            float peak = 0.0f;
+            const auto renderBlock = [&](int block) {
+                AudioUnitParameterEvent events[2]{};
+                events[0].scope = events[1].scope = kAudioUnitScope_Global;
+                events[0].parameter = 1 + block % 8;
+                events[0].eventType = kParameterEvent_Immediate;
+                events[0].eventValues.immediate = {static_cast<UInt32>(block % kBlock), 0.1f * (block % 10)};
+                events[1].parameter = 3;
+                events[1].eventType = kParameterEvent_Ramped;
+                events[1].eventValues.ramp = {100, 300, 0.2f, 0.9f};
+                EXPECT_EQ(AudioUnitScheduleParameters(unit, events, 2), noErr);
+                AudioUnitSetParameter(unit, 5, kAudioUnitScope_Global, 0, 0.05f * (block % 20), 0);
+                list.mNumberBuffers = channels;
+                for (UInt32 c = 0; c < channels; ++c) list.mBuffers[c] = {1, kBlock * 4, planes[c].data()};
+                AudioUnitRenderActionFlags flags = 0;
+                EXPECT_EQ(AudioUnitRender(unit, &flags, &stamp, 0, kBlock, &list), noErr);
+                stamp.mSampleTime += kBlock;
+                peak = std::max(peak, std::fabs(planes[0][kBlock - 1]));
+            };
+            renderBlock(0);  // the first render sizes the framework's event list
+
+            const std::size_t before = testsupport::allocationCount();
+            for (int block = 1; block < 500; ++block) renderBlock(block);
+            EXPECT_EQ(testsupport::allocationCount() - before, 0u) << subtype << " " << channels;
+            EXPECT_GT(peak, 0.0f);
+        }
+    }
 }
