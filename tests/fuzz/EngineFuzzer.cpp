@@ -31,14 +31,22 @@ struct Rig {
     TiltEqEngine tilt{44100.0f, tiltParameters.data()};
     float tempo = 120.0f;
 
-    void process(float left, float right)
+    // A block of one sample pair repeated, through both engines; the block
+    // lengths cross the engines' internal runs.
+    void process(float left, float right, uint32_t frames)
     {
-        float l = left, r = right;
-        flanger.process(&l, &r, tempo);
-        require(std::isfinite(l) && std::isfinite(r));
-        l = left, r = right;
-        tilt.process(&l, &r);
-        require(std::isfinite(l) && std::isfinite(r));
+        std::array<float, 200> l, r;
+        l.fill(left), r.fill(right);
+        flanger.process(l.data(), r.data(), frames, tempo);
+        requireFinite(l, r, frames);
+        l.fill(left), r.fill(right);
+        tilt.process(l.data(), r.data(), frames);
+        requireFinite(l, r, frames);
+    }
+
+    static void requireFinite(const std::array<float, 200>& l, const std::array<float, 200>& r, uint32_t frames)
+    {
+        for (uint32_t i = 0; i < frames; ++i) require(std::isfinite(l[i]) && std::isfinite(r[i]));
     }
 };
 
@@ -66,10 +74,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
             break;
         }
         case 4: {
-            const int frames = input.ConsumeIntegralInRange(1, 64);
+            const auto frames = input.ConsumeIntegralInRange<uint32_t>(1, 200);
             const float left = input.ConsumeFloatingPoint<float>();
             const float right = input.ConsumeFloatingPoint<float>();
-            for (int i = 0; i < frames; ++i) rig.process(left, right);
+            rig.process(left, right, frames);
             break;
         }
         }
