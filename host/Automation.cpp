@@ -25,7 +25,7 @@ std::string_view nextWord(std::string_view& text)
     return word;
 }
 
-AutomationEvent parseLine(std::string_view line, const EffectUnit& unit)
+AutomationEvent parseLine(std::string_view line, const ParameterLookup& findParameter)
 {
     const std::string_view keyword = nextWord(line);
     if (keyword != "set" && keyword != "ramp")
@@ -39,7 +39,7 @@ AutomationEvent parseLine(std::string_view line, const EffectUnit& unit)
     }
     const size_t equals = line.rfind('=');
     if (equals == std::string_view::npos) throw UsageError("expected PARAMETER = VALUE");
-    const ParameterDescription parameter = unit.findParameter(trim(line.substr(0, equals)));
+    const ParameterDescription parameter = findParameter(trim(line.substr(0, equals)));
     event.parameter = parameter.id;
     std::string_view values = line.substr(equals + 1);
     event.startValue = static_cast<float>(parseNumber(nextWord(values), "value"));
@@ -56,14 +56,19 @@ Automation::Automation(const std::string& path, const EffectUnit& unit)
 {
     std::ifstream in(path);
     if (!in) throw HostError("cannot open automation file '" + path + "'", "check the path");
+    *this = Automation(in, path, [&unit](std::string_view name) { return unit.findParameter(name); });
+}
+
+Automation::Automation(std::istream& text, const std::string& origin, const ParameterLookup& findParameter)
+{
     std::string line;
-    for (int number = 1; std::getline(in, line); ++number) {
+    for (int number = 1; std::getline(text, line); ++number) {
         const std::string_view content = trim(std::string_view(line).substr(0, line.find('#')));
         if (content.empty()) continue;
         try {
-            list.push_back(parseLine(content, unit));
+            list.push_back(parseLine(content, findParameter));
         } catch (const UsageError& error) {
-            throw UsageError(path + ":" + std::to_string(number) + ": " + error.what(),
+            throw UsageError(origin + ":" + std::to_string(number) + ": " + error.what(),
                              error.hint.empty() ? "see 'auhost process --help' for the file format" : error.hint);
         }
     }

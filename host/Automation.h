@@ -11,10 +11,16 @@
 // PARAMETER is an id or a name (names may contain spaces). A ramp goes
 // linearly from START at FRAME to END at FRAME + FRAMES.
 
+#include <functional>
+#include <istream>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "host/EffectUnit.h"
+
+// A parameter by id or name; UsageError if there is none.
+using ParameterLookup = std::function<ParameterDescription(std::string_view)>;
 
 struct AutomationEvent {
     uint64_t frame;
@@ -29,6 +35,8 @@ public:
     // UsageError naming the file and line for anything malformed, an unknown
     // parameter or a value outside its range.
     Automation(const std::string& path, const EffectUnit& unit);
+    // The same from text; `origin` names it in errors.
+    Automation(std::istream& text, const std::string& origin, const ParameterLookup& findParameter);
 
     // The events for the block [blockStart, blockStart + frames), offsets
     // relative to the block. A ramp crossing blocks is cut at the block

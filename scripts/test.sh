@@ -33,7 +33,7 @@ if [ "$fuzz_seconds" -gt 0 ]; then
     step "Fuzz targets, ${fuzz_seconds} s each"
     CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVOK_TESTS=OFF \
         -DVOK_FUZZERS=ON -DVOK_SANITIZE=address,undefined >/dev/null
-    cmake --build build-fuzz -j "$jobs" --target engine_fuzzer property_list_fuzzer state_fuzzer
+    cmake --build build-fuzz -j "$jobs" --target engine_fuzzer property_list_fuzzer state_fuzzer automation_fuzzer
     for fuzzer in build-fuzz/tests/fuzz/*_fuzzer; do
         name=$(basename "$fuzzer" _fuzzer)
         corpus="build-fuzz/corpus/$name"
