@@ -121,19 +121,29 @@ Sample absolute(Sample v)
         return reinterpret_cast<Sample>(reinterpret_cast<Index<Sample>>(v) & 0x7fffffff);
 }
 
+#if defined(__SSE__)
+// op(broadcast b, a) with one four-lane SSE instruction; two lanes go
+// through the low half of a register.
+template <typename Sample, typename Op>
+Sample withSse(Sample a, float b, Op op)
+{
+    if constexpr (kLanes<Sample> == 2) {
+        const QuadSample r = op(_mm_set1_ps(b), __builtin_shufflevector(a, a, 0, 1, -1, -1));
+        return __builtin_shufflevector(r, r, 0, 1);
+    } else {
+        return op(_mm_set1_ps(b), a);
+    }
+}
+#endif
+
 // std::min(a, b) and std::max(a, b) lane by lane: a NaN in a passes through.
 // Those are exactly minps(b, a) and maxps(b, a), which GCC does not always
-// see through inlining; two lanes go through the low half of a register.
+// see through inlining.
 template <typename Sample>
 Sample minimum(Sample a, float b)
 {
 #if defined(__SSE__)
-    if constexpr (kLanes<Sample> == 2) {
-        const QuadSample r = _mm_min_ps(_mm_set1_ps(b), __builtin_shufflevector(a, a, 0, 1, -1, -1));
-        return __builtin_shufflevector(r, r, 0, 1);
-    } else if constexpr (kLanes<Sample> == 4) {
-        return _mm_min_ps(_mm_set1_ps(b), a);
-    }
+    if constexpr (kLanes<Sample> > 1) return withSse(a, b, [](__m128 x, __m128 y) { return _mm_min_ps(x, y); });
 #endif
     return broadcast<Sample>(b) < a ? broadcast<Sample>(b) : a;
 }
@@ -142,12 +152,7 @@ template <typename Sample>
 Sample maximum(Sample a, float b)
 {
 #if defined(__SSE__)
-    if constexpr (kLanes<Sample> == 2) {
-        const QuadSample r = _mm_max_ps(_mm_set1_ps(b), __builtin_shufflevector(a, a, 0, 1, -1, -1));
-        return __builtin_shufflevector(r, r, 0, 1);
-    } else if constexpr (kLanes<Sample> == 4) {
-        return _mm_max_ps(_mm_set1_ps(b), a);
-    }
+    if constexpr (kLanes<Sample> > 1) return withSse(a, b, [](__m128 x, __m128 y) { return _mm_max_ps(x, y); });
 #endif
     return a < broadcast<Sample>(b) ? broadcast<Sample>(b) : a;
 }
