@@ -4,8 +4,8 @@
 #include <bit>
 #include <cstring>
 
-AUBase::AUBase(ComponentInstance instance, UInt32 numberOfInputs, UInt32 numberOfOutputs, UInt32 numberOfGroups,
-               UInt32 numberOfParts)
+AUBase::AUBase(ComponentInstance instance, UInt32 numberOfInputs, UInt32 numberOfOutputs,
+               UInt32 numberOfGroups, UInt32 numberOfParts)
     : ComponentBase(instance), initialNumberOfInputs(numberOfInputs), initialNumberOfOutputs(numberOfOutputs),
       initialNumberOfGroups(numberOfGroups), initialNumberOfParts(numberOfParts)
 {
@@ -85,13 +85,15 @@ OSStatus AUBase::ComponentEntryDispatch(ComponentParameters* params, AUBase* uni
         unit->lastRenderedSampleTime.store(-1.0, std::memory_order_relaxed);
         return unit->Reset(word(1), word(0));
     case kAudioUnitAddPropertyListenerSelect:
-        return unit->AddPropertyListener(word(2), ComponentParameter<AudioUnitPropertyListenerProc>(params, 1),
+        return unit->AddPropertyListener(word(2),
+                                         ComponentParameter<AudioUnitPropertyListenerProc>(params, 1),
                                          ComponentParameter<void*>(params, 0));
     case kAudioUnitRemovePropertyListenerSelect:
-        return unit->RemovePropertyListener(word(1), ComponentParameter<AudioUnitPropertyListenerProc>(params, 0),
-                                            nullptr, false);
+        return unit->RemovePropertyListener(
+            word(1), ComponentParameter<AudioUnitPropertyListenerProc>(params, 0), nullptr, false);
     case kAudioUnitRemovePropertyListenerWithUserDataSelect:
-        return unit->RemovePropertyListener(word(2), ComponentParameter<AudioUnitPropertyListenerProc>(params, 1),
+        return unit->RemovePropertyListener(word(2),
+                                            ComponentParameter<AudioUnitPropertyListenerProc>(params, 1),
                                             ComponentParameter<void*>(params, 0), true);
     case kAudioUnitRenderSelect: {
         auto* flags = ComponentParameter<AudioUnitRenderActionFlags*>(params, 4);
@@ -109,7 +111,8 @@ OSStatus AUBase::ComponentEntryDispatch(ComponentParameters* params, AUBase* uni
                                               ComponentParameter<void*>(params, 0));
     case kAudioUnitScheduleParametersSelect:
         if (unit->audioUnitAPIVersion <= 1) return badComponentSelector;
-        return unit->ScheduleParameter(ComponentParameter<const AudioUnitParameterEvent*>(params, 1), word(0));
+        return unit->ScheduleParameter(ComponentParameter<const AudioUnitParameterEvent*>(params, 1),
+                                       word(0));
     case kComponentCanDoSelect:
         switch (ComponentParameter<int16_t>(params, 0)) {
         case kAudioUnitInitializeSelect:
@@ -264,10 +267,10 @@ CAStreamBasicDescription AUBase::DefaultStreamFormat() const
 bool AUBase::FormatIsCanonical(const CAStreamBasicDescription& f) const
 {
     const bool nonInterleaved = (f.mFormatFlags & kAudioFormatFlagIsNonInterleaved) != 0;
-    return f.mFormatID == kAudioFormatLinearPCM && f.mFramesPerPacket == 1 && f.mBytesPerPacket == f.mBytesPerFrame &&
-           (f.mFormatFlags & kAudioFormatFlagIsFloat) && !(f.mFormatFlags & kAudioFormatFlagIsBigEndian) &&
-           nonInterleaved == (audioUnitAPIVersion != 1) && f.mBitsPerChannel == 32 &&
-           f.mBytesPerFrame == (nonInterleaved ? 4 : 4 * f.mChannelsPerFrame);
+    return f.mFormatID == kAudioFormatLinearPCM && f.mFramesPerPacket == 1 &&
+           f.mBytesPerPacket == f.mBytesPerFrame && (f.mFormatFlags & kAudioFormatFlagIsFloat) &&
+           !(f.mFormatFlags & kAudioFormatFlagIsBigEndian) && nonInterleaved == (audioUnitAPIVersion != 1) &&
+           f.mBitsPerChannel == 32 && f.mBytesPerFrame == (nonInterleaved ? 4 : 4 * f.mChannelsPerFrame);
 }
 
 bool AUBase::ValidFormat(AudioUnitScope, AudioUnitElement, const CAStreamBasicDescription& format)
@@ -308,8 +311,8 @@ bool AUBase::IsStreamFormatWritable(AudioUnitScope scope, AudioUnitElement eleme
     }
 }
 
-OSStatus AUBase::ChangeStreamFormat(AudioUnitScope scope, AudioUnitElement element, const CAStreamBasicDescription&,
-                                    const CAStreamBasicDescription& format)
+OSStatus AUBase::ChangeStreamFormat(AudioUnitScope scope, AudioUnitElement element,
+                                    const CAStreamBasicDescription&, const CAStreamBasicDescription& format)
 {
     const OSStatus result = streamElement(scope, element)->SetStreamFormat(format);
     if (result != noErr) return result;
@@ -350,13 +353,14 @@ void AUBase::SetMaxFramesPerSlice(UInt32 frames)
 // ---------------------------------------------------------------------------
 // Channel layouts
 
-UInt32 AUBase::GetChannelLayoutTags(AudioUnitScope scope, AudioUnitElement element, AudioChannelLayoutTag* outTags)
+UInt32 AUBase::GetChannelLayoutTags(AudioUnitScope scope, AudioUnitElement element,
+                                    AudioChannelLayoutTag* outTags)
 {
     return GetIOElement(scope, element)->GetChannelLayoutTags(outTags);
 }
 
-UInt32 AUBase::GetAudioChannelLayout(AudioUnitScope scope, AudioUnitElement element, AudioChannelLayout* outLayout,
-                                     bool& outWritable)
+UInt32 AUBase::GetAudioChannelLayout(AudioUnitScope scope, AudioUnitElement element,
+                                     AudioChannelLayout* outLayout, bool& outWritable)
 {
     return GetIOElement(scope, element)->GetAudioChannelLayout(outLayout, outWritable);
 }
@@ -373,7 +377,7 @@ UInt32 numberOfChannels(const AudioChannelLayout& layout)
     return layout.mChannelLayoutTag & 0xFFFF;
 }
 
-}  // namespace
+} // namespace
 
 OSStatus AUBase::SetAudioChannelLayout(AudioUnitScope scope, AudioUnitElement element,
                                        const AudioChannelLayout* layout)
@@ -401,18 +405,20 @@ OSStatus AUBase::RemoveAudioChannelLayout(AudioUnitScope scope, AudioUnitElement
 // ---------------------------------------------------------------------------
 // Listeners
 
-OSStatus AUBase::AddPropertyListener(AudioUnitPropertyID id, AudioUnitPropertyListenerProc proc, void* userData)
+OSStatus AUBase::AddPropertyListener(AudioUnitPropertyID id, AudioUnitPropertyListenerProc proc,
+                                     void* userData)
 {
     if (propertyListeners.empty()) propertyListeners.reserve(32);
     propertyListeners.push_back({id, proc, userData, ++listenerSerial});
     return noErr;
 }
 
-OSStatus AUBase::RemovePropertyListener(AudioUnitPropertyID id, AudioUnitPropertyListenerProc proc, void* userData,
-                                        bool compareUserData)
+OSStatus AUBase::RemovePropertyListener(AudioUnitPropertyID id, AudioUnitPropertyListenerProc proc,
+                                        void* userData, bool compareUserData)
 {
     std::erase_if(propertyListeners, [&](const PropertyListener& l) {
-        return l.propertyID == id && l.listenerProc == proc && (!compareUserData || l.listenerRefCon == userData);
+        return l.propertyID == id && l.listenerProc == proc &&
+               (!compareUserData || l.listenerRefCon == userData);
     });
     return noErr;
 }
@@ -427,8 +433,9 @@ void AUBase::PropertyChanged(AudioUnitPropertyID id, AudioUnitScope scope, Audio
     for (const PropertyListener& l : propertyListeners)
         if (l.propertyID == id) listeners.push_back(l);
     for (const PropertyListener& l : listeners) {
-        const bool registered = std::any_of(propertyListeners.begin(), propertyListeners.end(),
-                                            [&](const PropertyListener& other) { return other.serial == l.serial; });
+        const bool registered =
+            std::any_of(propertyListeners.begin(), propertyListeners.end(),
+                        [&](const PropertyListener& other) { return other.serial == l.serial; });
         if (registered) l.listenerProc(l.listenerRefCon, GetComponentInstance(), id, scope, element);
     }
 }

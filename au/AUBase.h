@@ -27,16 +27,18 @@
 OSStatus AudioUnitBaseGetParameter(void* unit, AudioUnitParameterID id, AudioUnitScope scope,
                                    AudioUnitElement element, AudioUnitParameterValue* outValue);
 OSStatus AudioUnitBaseSetParameter(void* unit, AudioUnitParameterID id, AudioUnitScope scope,
-                                   AudioUnitElement element, AudioUnitParameterValue value, UInt32 bufferOffset);
-OSStatus AudioUnitBaseRender(void* unit, AudioUnitRenderActionFlags* ioActionFlags, const AudioTimeStamp* inTimeStamp,
-                             UInt32 inBusNumber, UInt32 inNumberFrames, AudioBufferList* ioData);
+                                   AudioUnitElement element, AudioUnitParameterValue value,
+                                   UInt32 bufferOffset);
+OSStatus AudioUnitBaseRender(void* unit, AudioUnitRenderActionFlags* ioActionFlags,
+                             const AudioTimeStamp* inTimeStamp, UInt32 inBusNumber, UInt32 inNumberFrames,
+                             AudioBufferList* ioData);
 
 class AUBase : public ComponentBase, public AUElementCreator {
-public:
+  public:
     static constexpr UInt32 kDefaultMaxFramesPerSlice = 1156;
 
-    AUBase(ComponentInstance instance, UInt32 numberOfInputs, UInt32 numberOfOutputs, UInt32 numberOfGroups = 0,
-           UInt32 numberOfParts = 0);
+    AUBase(ComponentInstance instance, UInt32 numberOfInputs, UInt32 numberOfOutputs,
+           UInt32 numberOfGroups = 0, UInt32 numberOfParts = 0);
     ~AUBase() override;
 
     // Selector dispatch of the Audio Unit calls; the rest as ComponentBase.
@@ -60,14 +62,16 @@ public:
                                  void* outData);
     virtual OSStatus SetProperty(AudioUnitPropertyID id, AudioUnitScope scope, AudioUnitElement element,
                                  const void* inData, UInt32 inDataSize);
-    virtual OSStatus RemovePropertyValue(AudioUnitPropertyID id, AudioUnitScope scope, AudioUnitElement element);
+    virtual OSStatus RemovePropertyValue(AudioUnitPropertyID id, AudioUnitScope scope,
+                                         AudioUnitElement element);
     OSStatus DispatchGetPropertyInfo(AudioUnitPropertyID id, AudioUnitScope scope, AudioUnitElement element,
                                      UInt32& outDataSize, bool& outWritable);
     OSStatus DispatchGetProperty(AudioUnitPropertyID id, AudioUnitScope scope, AudioUnitElement element,
                                  void* outData);
     OSStatus DispatchSetProperty(AudioUnitPropertyID id, AudioUnitScope scope, AudioUnitElement element,
                                  const void* inData, UInt32 inDataSize);
-    OSStatus DispatchRemovePropertyValue(AudioUnitPropertyID id, AudioUnitScope scope, AudioUnitElement element);
+    OSStatus DispatchRemovePropertyValue(AudioUnitPropertyID id, AudioUnitScope scope,
+                                         AudioUnitElement element);
 
     // The class-info dictionary: save hands the caller a new dictionary it
     // owns; restore checks that the dictionary is this kind of unit's, then
@@ -110,7 +114,8 @@ public:
                                   AudioUnitParameterValue& outValue);
     virtual OSStatus SetParameter(AudioUnitParameterID id, AudioUnitScope scope, AudioUnitElement element,
                                   AudioUnitParameterValue value, UInt32 bufferOffsetInFrames);
-    virtual OSStatus SetGroupParameter(AudioUnitParameterID, AudioUnitElement, AudioUnitParameterValue, UInt32)
+    virtual OSStatus SetGroupParameter(AudioUnitParameterID, AudioUnitElement, AudioUnitParameterValue,
+                                       UInt32)
     {
         return kAudioUnitErr_InvalidScope;
     }
@@ -153,7 +158,8 @@ public:
 
     // Stream formats.
     virtual bool StreamFormatWritable(AudioUnitScope scope, AudioUnitElement element) = 0;
-    virtual bool ValidFormat(AudioUnitScope scope, AudioUnitElement element, const CAStreamBasicDescription& format);
+    virtual bool ValidFormat(AudioUnitScope scope, AudioUnitElement element,
+                             const CAStreamBasicDescription& format);
     bool FormatIsCanonical(const CAStreamBasicDescription& format) const;
     virtual const CAStreamBasicDescription& GetStreamFormat(AudioUnitScope scope, AudioUnitElement element);
     bool IsStreamFormatWritable(AudioUnitScope scope, AudioUnitElement element);
@@ -167,7 +173,10 @@ public:
     std::unique_ptr<AUElement> CreateElement(AudioUnitScope scope, AudioUnitElement element) override;
     void CreateElements();
     AUScope& GetScope(AudioUnitScope scope);
-    AUElement* GetElement(AudioUnitScope scope, AudioUnitElement element) { return GetScope(scope).GetElement(element); }
+    AUElement* GetElement(AudioUnitScope scope, AudioUnitElement element)
+    {
+        return GetScope(scope).GetElement(element);
+    }
     AUElement* SafeGetElement(AudioUnitScope scope, AudioUnitElement element)
     {
         return GetScope(scope).SafeGetElement(element);
@@ -201,10 +210,10 @@ public:
         AudioUnitPropertyID propertyID;
         AudioUnitPropertyListenerProc listenerProc;
         void* listenerRefCon;
-        uint64_t serial;  // tells registrations apart, duplicates included
+        uint64_t serial; // tells registrations apart, duplicates included
     };
 
-private:
+  private:
     bool elementsCreated = false;
     bool initialized = false;
     bool buffersAllocated = false;
@@ -234,7 +243,8 @@ private:
     std::vector<AudioUnitParameterEvent> scheduledEvents;
 
     OSStatus DoRenderBus(AudioUnitRenderActionFlags& ioActionFlags, const AudioTimeStamp& inTimeStamp,
-                         UInt32 inBusNumber, AUOutputElement& output, UInt32 inNumberFrames, AudioBufferList& ioData);
+                         UInt32 inBusNumber, AUOutputElement& output, UInt32 inNumberFrames,
+                         AudioBufferList& ioData);
     void notifyRender(AudioUnitRenderActionFlags flags, const AudioTimeStamp& inTimeStamp, UInt32 inBusNumber,
                       UInt32 inNumberFrames, AudioBufferList& ioData);
     void recordRenderError(OSStatus error);

@@ -7,21 +7,19 @@
 
 namespace {
 
-template <typename T>
-void store(void* outData, const T& value)
+template <typename T> void store(void* outData, const T& value)
 {
     std::memcpy(outData, &value, sizeof(T));
 }
 
-template <typename T>
-T load(const void* inData)
+template <typename T> T load(const void* inData)
 {
     T value;
     std::memcpy(&value, inData, sizeof(T));
     return value;
 }
 
-}  // namespace
+} // namespace
 
 OSStatus AUBase::GetPropertyInfo(AudioUnitPropertyID, AudioUnitScope, AudioUnitElement, UInt32&, bool&)
 {
@@ -43,8 +41,8 @@ OSStatus AUBase::RemovePropertyValue(AudioUnitPropertyID, AudioUnitScope, AudioU
     return kAudioUnitErr_InvalidPropertyValue;
 }
 
-OSStatus AUBase::DispatchGetPropertyInfo(AudioUnitPropertyID id, AudioUnitScope scope, AudioUnitElement element,
-                                         UInt32& outDataSize, bool& outWritable)
+OSStatus AUBase::DispatchGetPropertyInfo(AudioUnitPropertyID id, AudioUnitScope scope,
+                                         AudioUnitElement element, UInt32& outDataSize, bool& outWritable)
 {
     // Rows marked "global only" refuse other scopes; "element must exist"
     // rows report their size and flag, then refuse a missing element.
@@ -58,7 +56,8 @@ OSStatus AUBase::DispatchGetPropertyInfo(AudioUnitPropertyID id, AudioUnitScope 
         outWritable = true;
         break;
     case kAudioUnitProperty_MakeConnection:
-        if (scope != kAudioUnitScope_Global && scope != kAudioUnitScope_Input) return kAudioUnitErr_InvalidScope;
+        if (scope != kAudioUnitScope_Global && scope != kAudioUnitScope_Input)
+            return kAudioUnitErr_InvalidScope;
         outDataSize = sizeof(AudioUnitConnection);
         outWritable = true;
         break;
@@ -67,7 +66,8 @@ OSStatus AUBase::DispatchGetPropertyInfo(AudioUnitPropertyID id, AudioUnitScope 
         outDataSize = sizeof(void*);
         break;
     case kAudioUnitProperty_SetRenderCallback:
-        if (scope != kAudioUnitScope_Global && scope != kAudioUnitScope_Input) return kAudioUnitErr_InvalidScope;
+        if (scope != kAudioUnitScope_Global && scope != kAudioUnitScope_Input)
+            return kAudioUnitErr_InvalidScope;
         if (audioUnitAPIVersion <= 1) return kAudioUnitErr_InvalidProperty;
         outDataSize = sizeof(AURenderCallbackStruct);
         outWritable = true;
@@ -172,7 +172,8 @@ OSStatus AUBase::DispatchGetPropertyInfo(AudioUnitPropertyID id, AudioUnitScope 
 
     if ((rule == kGlobalOnly || rule == kGlobalElementExists) && scope != kAudioUnitScope_Global)
         return kAudioUnitErr_InvalidScope;
-    if ((rule == kAnyScopeElementExists || rule == kGlobalElementExists) && GetElement(scope, element) == nullptr)
+    if ((rule == kAnyScopeElementExists || rule == kGlobalElementExists) &&
+        GetElement(scope, element) == nullptr)
         return kAudioUnitErr_InvalidElement;
     if (id == kAudioUnitProperty_SampleRate || id == kAudioUnitProperty_StreamFormat)
         outWritable = IsStreamFormatWritable(scope, element);
@@ -242,7 +243,8 @@ OSStatus AUBase::DispatchGetProperty(AudioUnitPropertyID id, AudioUnitScope scop
         return noErr;
     case kAudioUnitProperty_AudioChannelLayout: {
         bool writable = false;
-        const UInt32 size = GetAudioChannelLayout(scope, element, static_cast<AudioChannelLayout*>(outData), writable);
+        const UInt32 size =
+            GetAudioChannelLayout(scope, element, static_cast<AudioChannelLayout*>(outData), writable);
         return size == 0 ? kAudioUnitErr_InvalidProperty : noErr;
     }
     case kAudioUnitProperty_TailTime:
@@ -266,7 +268,8 @@ OSStatus AUBase::DispatchGetProperty(AudioUnitPropertyID id, AudioUnitScope scop
     case kAudioUnitProperty_CurrentPreset:
     case kAudioUnitProperty_PresentPreset:
         // The present preset hands the caller a reference of its own.
-        if (id == kAudioUnitProperty_PresentPreset && currentPreset.presetName) CFRetain(currentPreset.presetName);
+        if (id == kAudioUnitProperty_PresentPreset && currentPreset.presetName)
+            CFRetain(currentPreset.presetName);
         store(outData, currentPreset);
         return noErr;
     case kAudioUnitProperty_ElementName: {
@@ -352,7 +355,8 @@ OSStatus AUBase::DispatchSetProperty(AudioUnitPropertyID id, AudioUnitScope scop
         constexpr UInt32 kHeader = offsetof(AudioChannelLayout, mChannelDescriptions);
         if (inDataSize < kHeader) return kAudioUnitErr_InvalidPropertyValue;
         const auto* layout = static_cast<const AudioChannelLayout*>(inData);
-        if (inDataSize < kHeader + static_cast<UInt64>(layout->mNumberChannelDescriptions) * sizeof(AudioChannelDescription))
+        if (inDataSize < kHeader + static_cast<UInt64>(layout->mNumberChannelDescriptions) *
+                                       sizeof(AudioChannelDescription))
             return kAudioUnitErr_InvalidPropertyValue;
         const OSStatus result = SetAudioChannelLayout(scope, element, layout);
         if (result == noErr) PropertyChanged(id, scope, element);
@@ -426,7 +430,8 @@ OSStatus AUBase::setPresetProperty(AudioUnitPropertyID id, const void* inData, U
     return noErr;
 }
 
-OSStatus AUBase::DispatchRemovePropertyValue(AudioUnitPropertyID id, AudioUnitScope scope, AudioUnitElement element)
+OSStatus AUBase::DispatchRemovePropertyValue(AudioUnitPropertyID id, AudioUnitScope scope,
+                                             AudioUnitElement element)
 {
     switch (id) {
     case kAudioUnitProperty_AudioChannelLayout: {

@@ -10,7 +10,7 @@ namespace {
 // Runs the render with denormals flushed to zero and gives the caller's
 // mode back on every way out.
 class FlushDenormalsForScope {
-public:
+  public:
     FlushDenormalsForScope() : saved(platform::getFloatingPointControl())
     {
         platform::setFloatingPointControl(saved | platform::kFlushDenormalsToZero);
@@ -19,39 +19,44 @@ public:
     FlushDenormalsForScope(const FlushDenormalsForScope&) = delete;
     FlushDenormalsForScope& operator=(const FlushDenormalsForScope&) = delete;
 
-private:
+  private:
     uint32_t saved;
 };
 
-}  // namespace
+} // namespace
 
 // The fast-dispatch procedures: the unit object instead of an instance.
 OSStatus AudioUnitBaseGetParameter(void* unit, AudioUnitParameterID id, AudioUnitScope scope,
                                    AudioUnitElement element, AudioUnitParameterValue* outValue)
 {
     if (unit == nullptr || outValue == nullptr) return paramErr;
-    return CallCatchingExceptions(
-        [&] { return static_cast<AUBase*>(static_cast<ComponentBase*>(unit))->GetParameter(id, scope, element, *outValue); });
-}
-
-OSStatus AudioUnitBaseSetParameter(void* unit, AudioUnitParameterID id, AudioUnitScope scope,
-                                   AudioUnitElement element, AudioUnitParameterValue value, UInt32 bufferOffset)
-{
-    if (unit == nullptr) return paramErr;
     return CallCatchingExceptions([&] {
-        return static_cast<AUBase*>(static_cast<ComponentBase*>(unit))->SetParameter(id, scope, element, value,
-                                                                                      bufferOffset);
+        return static_cast<AUBase*>(static_cast<ComponentBase*>(unit))
+            ->GetParameter(id, scope, element, *outValue);
     });
 }
 
-OSStatus AudioUnitBaseRender(void* unit, AudioUnitRenderActionFlags* ioActionFlags, const AudioTimeStamp* inTimeStamp,
-                             UInt32 inBusNumber, UInt32 inNumberFrames, AudioBufferList* ioData)
+OSStatus AudioUnitBaseSetParameter(void* unit, AudioUnitParameterID id, AudioUnitScope scope,
+                                   AudioUnitElement element, AudioUnitParameterValue value,
+                                   UInt32 bufferOffset)
+{
+    if (unit == nullptr) return paramErr;
+    return CallCatchingExceptions([&] {
+        return static_cast<AUBase*>(static_cast<ComponentBase*>(unit))
+            ->SetParameter(id, scope, element, value, bufferOffset);
+    });
+}
+
+OSStatus AudioUnitBaseRender(void* unit, AudioUnitRenderActionFlags* ioActionFlags,
+                             const AudioTimeStamp* inTimeStamp, UInt32 inBusNumber, UInt32 inNumberFrames,
+                             AudioBufferList* ioData)
 {
     if (unit == nullptr || inTimeStamp == nullptr || ioData == nullptr) return paramErr;
     AudioUnitRenderActionFlags noFlags = 0;
     return CallCatchingExceptions([&] {
         return static_cast<AUBase*>(static_cast<ComponentBase*>(unit))
-            ->DoRender(ioActionFlags ? *ioActionFlags : noFlags, *inTimeStamp, inBusNumber, inNumberFrames, *ioData);
+            ->DoRender(ioActionFlags ? *ioActionFlags : noFlags, *inTimeStamp, inBusNumber, inNumberFrames,
+                       *ioData);
     });
 }
 
@@ -61,15 +66,17 @@ OSStatus AUBase::DoRender(AudioUnitRenderActionFlags& ioActionFlags, const Audio
     const FlushDenormalsForScope flushDenormals;
     try {
         if (!initialized) throw static_cast<OSStatus>(kAudioUnitErr_Uninitialized);
-        if (inNumberFrames > maxFramesPerSlice) throw static_cast<OSStatus>(kAudioUnitErr_TooManyFramesToProcess);
+        if (inNumberFrames > maxFramesPerSlice)
+            throw static_cast<OSStatus>(kAudioUnitErr_TooManyFramesToProcess);
         AUOutputElement& output = *GetOutput(inBusNumber);
         if (output.GetStreamFormat().NumberChannelStreams() != ioData.mNumberBuffers)
             throw static_cast<OSStatus>(paramErr);
 
         renderCallbacks.update();
-        notifyRender(ioActionFlags | kAudioUnitRenderAction_PreRender, inTimeStamp, inBusNumber, inNumberFrames,
-                     ioData);
-        const OSStatus result = DoRenderBus(ioActionFlags, inTimeStamp, inBusNumber, output, inNumberFrames, ioData);
+        notifyRender(ioActionFlags | kAudioUnitRenderAction_PreRender, inTimeStamp, inBusNumber,
+                     inNumberFrames, ioData);
+        const OSStatus result =
+            DoRenderBus(ioActionFlags, inTimeStamp, inBusNumber, output, inNumberFrames, ioData);
         if (result != noErr) recordRenderError(result);
         AudioUnitRenderActionFlags postFlags = ioActionFlags | kAudioUnitRenderAction_PostRender;
         if (result != noErr) postFlags |= kAudioUnitRenderAction_PostRenderError;
@@ -82,8 +89,8 @@ OSStatus AUBase::DoRender(AudioUnitRenderActionFlags& ioActionFlags, const Audio
     }
 }
 
-void AUBase::notifyRender(AudioUnitRenderActionFlags flags, const AudioTimeStamp& inTimeStamp, UInt32 inBusNumber,
-                          UInt32 inNumberFrames, AudioBufferList& ioData)
+void AUBase::notifyRender(AudioUnitRenderActionFlags flags, const AudioTimeStamp& inTimeStamp,
+                          UInt32 inBusNumber, UInt32 inNumberFrames, AudioBufferList& ioData)
 {
     for (const RenderCallback& callback : renderCallbacks) {
         // Each notification gets its own copy of the flags.
@@ -123,13 +130,13 @@ OSStatus AUBase::DoRenderBus(AudioUnitRenderActionFlags& ioActionFlags, const Au
     return noErr;
 }
 
-OSStatus AUBase::RenderBus(AudioUnitRenderActionFlags& ioActionFlags, const AudioTimeStamp& inTimeStamp, UInt32,
-                           UInt32 inNumberFrames)
+OSStatus AUBase::RenderBus(AudioUnitRenderActionFlags& ioActionFlags, const AudioTimeStamp& inTimeStamp,
+                           UInt32, UInt32 inNumberFrames)
 {
     // A second render of the same sample time (a unit feeding several
     // others) reuses the first one's output.
-    const bool sameTime =
-        inTimeStamp.mSampleTime == lastRenderedSampleTime.exchange(inTimeStamp.mSampleTime, std::memory_order_relaxed);
+    const bool sameTime = inTimeStamp.mSampleTime ==
+                          lastRenderedSampleTime.exchange(inTimeStamp.mSampleTime, std::memory_order_relaxed);
     return sameTime ? noErr : Render(ioActionFlags, inTimeStamp, inNumberFrames);
 }
 
@@ -165,11 +172,13 @@ OSStatus AUBase::SetConnection(const AudioUnitConnection& connection)
         // The input takes the source's output format.
         CAStreamBasicDescription format;
         UInt32 size = sizeof(AudioStreamBasicDescription);
-        OSStatus result = AudioUnitGetProperty(connection.sourceAudioUnit, kAudioUnitProperty_StreamFormat,
-                                               kAudioUnitScope_Output, connection.sourceOutputNumber, &format, &size);
+        OSStatus result =
+            AudioUnitGetProperty(connection.sourceAudioUnit, kAudioUnitProperty_StreamFormat,
+                                 kAudioUnitScope_Output, connection.sourceOutputNumber, &format, &size);
         if (result != noErr) return result;
-        result = DispatchSetProperty(kAudioUnitProperty_StreamFormat, kAudioUnitScope_Input,
-                                     connection.destInputNumber, &format, sizeof(AudioStreamBasicDescription));
+        result =
+            DispatchSetProperty(kAudioUnitProperty_StreamFormat, kAudioUnitScope_Input,
+                                connection.destInputNumber, &format, sizeof(AudioStreamBasicDescription));
         if (result != noErr) return result;
     }
     input.SetConnection(connection);
@@ -197,8 +206,9 @@ OSStatus AUBase::ProcessForScheduledParams(UInt32 frames, void* context)
         return a.eventValues.immediate.bufferOffset < b.eventValues.immediate.bufferOffset;
     });
     const auto offset = [](const AudioUnitParameterEvent& e) {
-        return e.eventType == kParameterEvent_Ramped ? static_cast<int64_t>(e.eventValues.ramp.startBufferOffset)
-                                                     : static_cast<int64_t>(e.eventValues.immediate.bufferOffset);
+        return e.eventType == kParameterEvent_Ramped
+                   ? static_cast<int64_t>(e.eventValues.ramp.startBufferOffset)
+                   : static_cast<int64_t>(e.eventValues.immediate.bufferOffset);
     };
     const auto rampEnd = [&](const AudioUnitParameterEvent& e) {
         return offset(e) + static_cast<int64_t>(e.eventValues.ramp.durationInFrames);
@@ -212,7 +222,8 @@ OSStatus AUBase::ProcessForScheduledParams(UInt32 frames, void* context)
                 end = offset(e);
                 break;
             }
-            if (e.eventType == kParameterEvent_Ramped && rampEnd(e) > start && rampEnd(e) < end) end = rampEnd(e);
+            if (e.eventType == kParameterEvent_Ramped && rampEnd(e) > start && rampEnd(e) < end)
+                end = rampEnd(e);
         }
         const auto sliceStart = static_cast<UInt32>(start);
         const auto sliceFrames = static_cast<UInt32>(end - start);

@@ -18,8 +18,7 @@ void setNumber(CFMutableDictionaryRef dictionary, CFStringRef key, SInt32 value)
 }
 
 // The value under key when it has the expected type.
-template <typename Ref>
-Ref valueOfType(CFDictionaryRef dictionary, CFStringRef key, CFTypeID type)
+template <typename Ref> Ref valueOfType(CFDictionaryRef dictionary, CFStringRef key, CFTypeID type)
 {
     const void* value = CFDictionaryGetValue(dictionary, key);
     return value && CFGetTypeID(value) == type ? static_cast<Ref>(value) : nullptr;
@@ -31,16 +30,17 @@ bool readSInt32(CFDictionaryRef dictionary, CFStringRef key, SInt32& out)
     return number && CFNumberGetValue(number, kCFNumberSInt32Type, &out);
 }
 
-}  // namespace
+} // namespace
 
 OSStatus AUBase::SaveState(CFPropertyListRef* outData)
 {
     ComponentDescription description{};
-    const OSErr error = GetComponentInfo(reinterpret_cast<Component>(GetComponentInstance()), &description, nullptr);
+    const OSErr error =
+        GetComponentInfo(reinterpret_cast<Component>(GetComponentInstance()), &description, nullptr);
     if (error != noErr) return error;
 
-    CFMutableDictionaryRef dictionary =
-        CFDictionaryCreateMutable(nullptr, 0, &kCFTypeDictionaryKeyCallBacks, &kCFTypeDictionaryValueCallBacks);
+    CFMutableDictionaryRef dictionary = CFDictionaryCreateMutable(nullptr, 0, &kCFTypeDictionaryKeyCallBacks,
+                                                                  &kCFTypeDictionaryValueCallBacks);
     setNumber(dictionary, CFSTR("version"), 0);
     setNumber(dictionary, CFSTR("type"), static_cast<SInt32>(description.componentType));
     setNumber(dictionary, CFSTR("subtype"), static_cast<SInt32>(description.componentSubType));
@@ -63,7 +63,8 @@ OSStatus AUBase::SaveState(CFPropertyListRef* outData)
     if (currentPreset.presetName) CFDictionarySetValue(dictionary, CFSTR("name"), currentPreset.presetName);
 
     SInt32 renderQuality = 0;
-    if (DispatchGetProperty(kAudioUnitProperty_RenderQuality, kAudioUnitScope_Global, 0, &renderQuality) == noErr)
+    if (DispatchGetProperty(kAudioUnitProperty_RenderQuality, kAudioUnitScope_Global, 0, &renderQuality) ==
+        noErr)
         setNumber(dictionary, CFSTR("render-quality"), renderQuality);
     Float32 cpuLoad = 0.0f;
     if (DispatchGetProperty(kAudioUnitProperty_CPULoad, kAudioUnitScope_Global, 0, &cpuLoad) == noErr) {
@@ -75,8 +76,8 @@ OSStatus AUBase::SaveState(CFPropertyListRef* outData)
     bool named = false;
     for (const AUScope& s : scopes) named = named || s.HasElementWithName();
     if (named) {
-        CFMutableDictionaryRef names =
-            CFDictionaryCreateMutable(nullptr, 0, &kCFTypeDictionaryKeyCallBacks, &kCFTypeDictionaryValueCallBacks);
+        CFMutableDictionaryRef names = CFDictionaryCreateMutable(nullptr, 0, &kCFTypeDictionaryKeyCallBacks,
+                                                                 &kCFTypeDictionaryValueCallBacks);
         for (const AUScope& s : scopes) s.AddElementNamesToDict(names);
         CFDictionarySetValue(dictionary, CFSTR("element-name"), names);
         CFRelease(names);
@@ -88,17 +89,20 @@ OSStatus AUBase::SaveState(CFPropertyListRef* outData)
 
 OSStatus AUBase::RestoreState(CFPropertyListRef plist)
 {
-    if (plist == nullptr || CFGetTypeID(plist) != CFDictionaryGetTypeID()) return kAudioUnitErr_InvalidPropertyValue;
+    if (plist == nullptr || CFGetTypeID(plist) != CFDictionaryGetTypeID())
+        return kAudioUnitErr_InvalidPropertyValue;
     const auto dictionary = static_cast<CFDictionaryRef>(plist);
 
     ComponentDescription description{};
-    const OSErr error = GetComponentInfo(reinterpret_cast<Component>(GetComponentInstance()), &description, nullptr);
+    const OSErr error =
+        GetComponentInfo(reinterpret_cast<Component>(GetComponentInstance()), &description, nullptr);
     if (error != noErr) return error;
 
     // Checks that refuse the whole dictionary, before anything changes.
     if (CFDictionaryContainsKey(dictionary, CFSTR("part"))) return kAudioUnitErr_InvalidPropertyValue;
     SInt32 version = -1, subtype = 0, manufacturer = 0;
-    if (!readSInt32(dictionary, CFSTR("version"), version) || version != 0) return kAudioUnitErr_InvalidPropertyValue;
+    if (!readSInt32(dictionary, CFSTR("version"), version) || version != 0)
+        return kAudioUnitErr_InvalidPropertyValue;
     if (!readSInt32(dictionary, CFSTR("subtype"), subtype) ||
         static_cast<OSType>(subtype) != description.componentSubType)
         return kAudioUnitErr_InvalidPropertyValue;
@@ -134,9 +138,11 @@ OSStatus AUBase::RestoreState(CFPropertyListRef plist)
         DispatchSetProperty(kAudioUnitProperty_CPULoad, kAudioUnitScope_Global, 0, &cpuLoad, sizeof cpuLoad);
     }
 
-    if (auto names = valueOfType<CFDictionaryRef>(dictionary, CFSTR("element-name"), CFDictionaryGetTypeID())) {
+    if (auto names =
+            valueOfType<CFDictionaryRef>(dictionary, CFSTR("element-name"), CFDictionaryGetTypeID())) {
         for (AudioUnitScope scope = 0; scope < scopes.size(); ++scope) {
-            CFStringRef key = CFStringCreateWithFormat(nullptr, nullptr, CFSTR("%d"), static_cast<int>(scope));
+            CFStringRef key =
+                CFStringCreateWithFormat(nullptr, nullptr, CFSTR("%d"), static_cast<int>(scope));
             auto scopeNames = valueOfType<CFDictionaryRef>(names, key, CFDictionaryGetTypeID());
             CFRelease(key);
             if (scopeNames && scopes[scope].RestoreElementNames(scopeNames))

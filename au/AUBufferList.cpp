@@ -25,7 +25,7 @@ void* allocateOrThrow(size_t bytes)
     return block;
 }
 
-}  // namespace
+} // namespace
 
 AUBufferList::~AUBufferList()
 {
@@ -69,10 +69,12 @@ void AUBufferList::Deallocate()
     ptrState = kPointersInvalid;
 }
 
-AudioBufferList& AUBufferList::fillList(const CAStreamBasicDescription& format, UInt32 frames, bool withMemory)
+AudioBufferList& AUBufferList::fillList(const CAStreamBasicDescription& format, UInt32 frames,
+                                        bool withMemory)
 {
     const UInt32 streams = format.NumberChannelStreams();
-    if (streams > allocatedStreams || ptrs == nullptr) throw static_cast<OSStatus>(kAudioUnitErr_FormatNotSupported);
+    if (streams > allocatedStreams || ptrs == nullptr)
+        throw static_cast<OSStatus>(kAudioUnitErr_FormatNotSupported);
     const size_t stride = streamStride(format, allocatedFrames);
     // More frames than allocated would hand out buffers that overrun memory.
     if (withMemory && (frames > allocatedFrames || streams * stride > allocatedBytes))
@@ -126,12 +128,14 @@ void AUBufferList::CopyBufferContentsTo(AudioBufferList& list) const
     for (UInt32 i = 0; i < list.mNumberBuffers; ++i) {
         const AudioBuffer& source = ptrs->mBuffers[i < ptrs->mNumberBuffers ? i : ptrs->mNumberBuffers - 1];
         AudioBuffer& destination = list.mBuffers[i];
-        if (destination.mData != source.mData) std::memcpy(destination.mData, source.mData, source.mDataByteSize);
+        if (destination.mData != source.mData)
+            std::memcpy(destination.mData, source.mData, source.mDataByteSize);
         destination.mDataByteSize = source.mDataByteSize;
     }
 }
 
-void AUBufferList::UseExternalBuffer(const CAStreamBasicDescription& format, const AudioUnitExternalBuffer& buffer)
+void AUBufferList::UseExternalBuffer(const CAStreamBasicDescription& format,
+                                     const AudioUnitExternalBuffer& buffer)
 {
     if (memory == nullptr) return;
     const UInt32 size = buffer.size & ~15u;

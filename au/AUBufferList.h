@@ -11,7 +11,7 @@
 #include "platform/audiounit/AudioUnit.h"
 
 class AUBufferList {
-public:
+  public:
     AUBufferList() = default;
     ~AUBufferList();
     AUBufferList(const AUBufferList&) = delete;
@@ -44,7 +44,7 @@ public:
 
     UInt32 GetAllocatedFrames() const { return allocatedFrames; }
 
-private:
+  private:
     enum PointerState { kPointersInvalid, kPointersToMyMemory, kPointersToExternalMemory };
 
     PointerState ptrState = kPointersInvalid;

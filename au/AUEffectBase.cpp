@@ -17,7 +17,8 @@ struct SliceContext {
 bool channelPairMatches(const AUChannelInfo& pair, SInt16 inputs, SInt16 outputs)
 {
     if (pair.inChannels < 0 && pair.outChannels < 0) {
-        if ((pair.inChannels == -1 && pair.outChannels == -2) || (pair.inChannels == -2 && pair.outChannels == -1))
+        if ((pair.inChannels == -1 && pair.outChannels == -2) ||
+            (pair.inChannels == -2 && pair.outChannels == -1))
             return true;
         return pair.inChannels == -1 && pair.outChannels == -1 && inputs == outputs;
     }
@@ -25,7 +26,7 @@ bool channelPairMatches(const AUChannelInfo& pair, SInt16 inputs, SInt16 outputs
            (pair.outChannels == -1 || pair.outChannels == outputs);
 }
 
-}  // namespace
+} // namespace
 
 AUEffectBase::AUEffectBase(ComponentInstance instance, bool processesInPlace)
     : AUBase(instance, 1, 1), processesInPlace(processesInPlace)
@@ -42,8 +43,9 @@ OSStatus AUEffectBase::Initialize()
     if (entries == 0 || table == nullptr)
         supported = inputs == outputs && inputs != 0;
     else
-        supported = std::any_of(table, table + entries,
-                                [&](const AUChannelInfo& pair) { return channelPairMatches(pair, inputs, outputs); });
+        supported = std::any_of(table, table + entries, [&](const AUChannelInfo& pair) {
+            return channelPairMatches(pair, inputs, outputs);
+        });
     if (!supported) return kAudioUnitErr_FormatNotSupported;
     maintainKernels();
     return noErr;
@@ -90,7 +92,8 @@ OSStatus AUEffectBase::GetProperty(AudioUnitPropertyID id, AudioUnitScope scope,
 {
     if (scope == kAudioUnitScope_Global &&
         (id == kAudioUnitProperty_BypassEffect || id == kAudioUnitProperty_InPlaceProcessing)) {
-        const UInt32 value = id == kAudioUnitProperty_BypassEffect ? ShouldBypassEffect() : ProcessesInPlace();
+        const UInt32 value =
+            id == kAudioUnitProperty_BypassEffect ? ShouldBypassEffect() : ProcessesInPlace();
         std::memcpy(outData, &value, sizeof value);
         return noErr;
     }
@@ -166,8 +169,10 @@ OSStatus AUEffectBase::ProcessScheduledSlice(void* userData, UInt32, UInt32 slic
     auto& context = *static_cast<SliceContext*>(userData);
     for (AudioBufferList* list : {context.input, context.output})
         for (UInt32 i = 0; i < list->mNumberBuffers; ++i)
-            list->mBuffers[i].mDataByteSize = list->mBuffers[i].mNumberChannels * sliceFrames * sizeof(Float32);
-    const OSStatus result = ProcessBufferLists(*context.actionFlags, *context.input, *context.output, sliceFrames);
+            list->mBuffers[i].mDataByteSize =
+                list->mBuffers[i].mNumberChannels * sliceFrames * sizeof(Float32);
+    const OSStatus result =
+        ProcessBufferLists(*context.actionFlags, *context.input, *context.output, sliceFrames);
     for (AudioBufferList* list : {context.input, context.output})
         for (UInt32 i = 0; i < list->mNumberBuffers; ++i) {
             AudioBuffer& buffer = list->mBuffers[i];
@@ -177,8 +182,9 @@ OSStatus AUEffectBase::ProcessScheduledSlice(void* userData, UInt32, UInt32 slic
     return result;
 }
 
-OSStatus AUEffectBase::ProcessBufferLists(AudioUnitRenderActionFlags& ioActionFlags, const AudioBufferList& inBuffer,
-                                          AudioBufferList& outBuffer, UInt32 inFramesToProcess)
+OSStatus AUEffectBase::ProcessBufferLists(AudioUnitRenderActionFlags& ioActionFlags,
+                                          const AudioBufferList& inBuffer, AudioBufferList& outBuffer,
+                                          UInt32 inFramesToProcess)
 {
     bool silence = (ioActionFlags & kAudioUnitRenderAction_OutputIsSilence) != 0;
     bool allSilent = true;
@@ -186,8 +192,8 @@ OSStatus AUEffectBase::ProcessBufferLists(AudioUnitRenderActionFlags& ioActionFl
         if (!kernels[channel]) continue;
         bool channelSilence = silence;
         kernels[channel]->Process(static_cast<const Float32*>(inBuffer.mBuffers[channel].mData),
-                                  static_cast<Float32*>(outBuffer.mBuffers[channel].mData), inFramesToProcess, 1,
-                                  channelSilence);
+                                  static_cast<Float32*>(outBuffer.mBuffers[channel].mData), inFramesToProcess,
+                                  1, channelSilence);
         allSilent = allSilent && channelSilence;
     }
     if (!allSilent) ioActionFlags &= ~kAudioUnitRenderAction_OutputIsSilence;

@@ -13,7 +13,7 @@
 #include "au/AUKernelBase.h"
 
 class AUEffectBase : public AUBase {
-public:
+  public:
     explicit AUEffectBase(ComponentInstance instance, bool processesInPlace = true);
 
     OSStatus Initialize() override;
@@ -24,17 +24,19 @@ public:
                              UInt32& outDataSize, bool& outWritable) override;
     OSStatus GetProperty(AudioUnitPropertyID id, AudioUnitScope scope, AudioUnitElement element,
                          void* outData) override;
-    OSStatus SetProperty(AudioUnitPropertyID id, AudioUnitScope scope, AudioUnitElement element, const void* inData,
-                         UInt32 inDataSize) override;
+    OSStatus SetProperty(AudioUnitPropertyID id, AudioUnitScope scope, AudioUnitElement element,
+                         const void* inData, UInt32 inDataSize) override;
 
     bool StreamFormatWritable(AudioUnitScope, AudioUnitElement) override { return !IsInitialized(); }
 
     // Render thread.
     OSStatus Render(AudioUnitRenderActionFlags& ioActionFlags, const AudioTimeStamp& inTimeStamp,
                     UInt32 nFrames) override;
-    OSStatus ProcessScheduledSlice(void* context, UInt32 sliceStart, UInt32 sliceFrames, UInt32 totalFrames) override;
-    virtual OSStatus ProcessBufferLists(AudioUnitRenderActionFlags& ioActionFlags, const AudioBufferList& inBuffer,
-                                        AudioBufferList& outBuffer, UInt32 inFramesToProcess);
+    OSStatus ProcessScheduledSlice(void* context, UInt32 sliceStart, UInt32 sliceFrames,
+                                   UInt32 totalFrames) override;
+    virtual OSStatus ProcessBufferLists(AudioUnitRenderActionFlags& ioActionFlags,
+                                        const AudioBufferList& inBuffer, AudioBufferList& outBuffer,
+                                        UInt32 inFramesToProcess);
 
     // Kernels: none by default.
     virtual std::unique_ptr<AUKernelBase> NewKernel() { return nullptr; }
@@ -48,7 +50,7 @@ public:
     Float64 GetSampleRate() { return GetOutput(0)->GetStreamFormat().mSampleRate; }
     UInt32 GetNumberOfChannels() { return GetOutput(0)->GetStreamFormat().mChannelsPerFrame; }
 
-private:
+  private:
     std::vector<std::unique_ptr<AUKernelBase>> kernels;
     // Set by the host's threads, read by the render thread.
     std::atomic<bool> bypassEffect = false;

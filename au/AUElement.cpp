@@ -60,8 +60,8 @@ void AUElement::SetParameter(AudioUnitParameterID id, AudioUnitParameterValue va
     entryForWriting(id).SetValue(value);
 }
 
-void AUElement::SetScheduledEvent(AudioUnitParameterID id, const AudioUnitParameterEvent& event, UInt32 sliceOffset,
-                                  UInt32 sliceFrames)
+void AUElement::SetScheduledEvent(AudioUnitParameterID id, const AudioUnitParameterEvent& event,
+                                  UInt32 sliceOffset, UInt32 sliceFrames)
 {
     entryForWriting(id).SetScheduledEvent(event, sliceOffset, sliceFrames);
 }

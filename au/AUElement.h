@@ -15,7 +15,7 @@
 class AUBase;
 
 class AUElement {
-public:
+  public:
     explicit AUElement(AUBase* audioUnit) : audioUnit(audioUnit) {}
     virtual ~AUElement();
     AUElement(const AUElement&) = delete;
@@ -49,7 +49,7 @@ public:
     void SetName(CFStringRef newName);
     bool HasName() const { return name != nullptr; }
 
-private:
+  private:
     // The entry of id: indexed, it must exist; in the map, reading requires
     // it and writing creates it.
     const ParameterMapEvent& entry(AudioUnitParameterID id) const;

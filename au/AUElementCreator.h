@@ -6,7 +6,7 @@
 
 // The factory through which scopes create their elements.
 class AUElementCreator {
-public:
+  public:
     virtual std::unique_ptr<AUElement> CreateElement(AudioUnitScope scope, AudioUnitElement element) = 0;
     virtual ~AUElementCreator() = default;
 };

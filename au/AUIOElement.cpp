@@ -2,7 +2,10 @@
 
 #include "au/AUBase.h"
 
-AUIOElement::AUIOElement(AUBase* audioUnit) : AUElement(audioUnit), streamFormat(audioUnit->DefaultStreamFormat()) {}
+AUIOElement::AUIOElement(AUBase* audioUnit)
+    : AUElement(audioUnit), streamFormat(audioUnit->DefaultStreamFormat())
+{
+}
 
 OSStatus AUIOElement::SetStreamFormat(const CAStreamBasicDescription& format)
 {

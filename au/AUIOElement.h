@@ -8,7 +8,7 @@
 #include "au/CAStreamBasicDescription.h"
 
 class AUIOElement : public AUElement {
-public:
+  public:
     // Starts with the unit's default format.
     explicit AUIOElement(AUBase* audioUnit);
 
@@ -31,11 +31,14 @@ public:
 
     AUBufferList& IOBuffer() { return ioBuffer; }
     AudioBufferList& PrepareBuffer(UInt32 frames) { return ioBuffer.PrepareBuffer(streamFormat, frames); }
-    AudioBufferList& PrepareNullBuffer(UInt32 frames) { return ioBuffer.PrepareNullBuffer(streamFormat, frames); }
+    AudioBufferList& PrepareNullBuffer(UInt32 frames)
+    {
+        return ioBuffer.PrepareNullBuffer(streamFormat, frames);
+    }
     AudioBufferList& GetBufferList() const { return ioBuffer.GetBufferList(); }
     UInt32 NumberChannels() const { return streamFormat.NumberChannels(); }
 
-private:
+  private:
     CAStreamBasicDescription streamFormat;
     AUBufferList ioBuffer;
 };

@@ -22,8 +22,8 @@ void AUInputElement::SetConnection(const AudioUnitConnection& newConnection)
 
     AudioUnitRenderProc proc = nullptr;
     UInt32 size = sizeof proc;
-    if (AudioUnitGetProperty(connection.sourceAudioUnit, kAudioUnitProperty_FastDispatch, kAudioUnitScope_Global,
-                             kAudioUnitRenderSelect, &proc, &size) != noErr)
+    if (AudioUnitGetProperty(connection.sourceAudioUnit, kAudioUnitProperty_FastDispatch,
+                             kAudioUnitScope_Global, kAudioUnitRenderSelect, &proc, &size) != noErr)
         proc = nullptr;
     connectionRenderProc = proc;
     connectionInstanceStorage = GetComponentInstanceStorage(connection.sourceAudioUnit);
@@ -42,8 +42,8 @@ void AUInputElement::SetInputCallback(AURenderCallback proc, void* refCon)
     }
 }
 
-OSStatus AUInputElement::PullInput(AudioUnitRenderActionFlags& ioActionFlags, const AudioTimeStamp& inTimeStamp,
-                                   AudioUnitElement element, UInt32 frames)
+OSStatus AUInputElement::PullInput(AudioUnitRenderActionFlags& ioActionFlags,
+                                   const AudioTimeStamp& inTimeStamp, AudioUnitElement element, UInt32 frames)
 {
     if (inputType == kNoInput) return kAudioUnitErr_NoConnection;
     // Only a host asking for more than the slice size makes this allocate.
@@ -55,6 +55,6 @@ OSStatus AUInputElement::PullInput(AudioUnitRenderActionFlags& ioActionFlags, co
     if (connectionRenderProc)
         return connectionRenderProc(connectionInstanceStorage, &ioActionFlags, &inTimeStamp,
                                     connection.sourceOutputNumber, frames, &list);
-    return AudioUnitRender(connection.sourceAudioUnit, &ioActionFlags, &inTimeStamp, connection.sourceOutputNumber,
-                           frames, &list);
+    return AudioUnitRender(connection.sourceAudioUnit, &ioActionFlags, &inTimeStamp,
+                           connection.sourceOutputNumber, frames, &list);
 }

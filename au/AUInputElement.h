@@ -6,7 +6,7 @@
 // or by the host's render callback. Only a callback source needs memory of
 // the element's own; a connected source renders into memory it supplies.
 class AUInputElement : public AUIOElement {
-public:
+  public:
     enum InputType { kNoInput, kFromConnection, kFromCallback };
 
     explicit AUInputElement(AUBase* audioUnit) : AUIOElement(audioUnit) {}
@@ -26,7 +26,7 @@ public:
     OSStatus PullInput(AudioUnitRenderActionFlags& ioActionFlags, const AudioTimeStamp& inTimeStamp,
                        AudioUnitElement element, UInt32 frames);
 
-private:
+  private:
     InputType inputType = kNoInput;
     AudioUnitConnection connection{};
     // The source's fast render procedure and object, when it offers them.

@@ -8,7 +8,7 @@
 class AUEffectBase;
 
 class AUKernelBase {
-public:
+  public:
     explicit AUKernelBase(AUEffectBase* audioUnit) : audioUnit(audioUnit) {}
     virtual ~AUKernelBase() = default;
 
@@ -23,10 +23,10 @@ public:
     void SetLastKernel(bool last) { lastKernel = last; }
     bool IsLastKernel() const { return lastKernel; }
 
-protected:
+  protected:
     AUEffectBase* audioUnit;
 
-private:
+  private:
     UInt32 channelNumber = 0;
     bool lastKernel = false;
 };

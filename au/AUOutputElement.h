@@ -4,7 +4,7 @@
 
 // An output element: always renders into memory of its own (or the caller's).
 class AUOutputElement : public AUIOElement {
-public:
+  public:
     explicit AUOutputElement(AUBase* audioUnit);
 
     OSStatus SetStreamFormat(const CAStreamBasicDescription& format) override;

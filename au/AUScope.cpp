@@ -3,7 +3,8 @@
 #include <algorithm>
 #include <cstdio>
 
-void AUScope::Initialize(AUElementCreator* elementCreator, AudioUnitScope scopeNumber, UInt32 numberOfElements)
+void AUScope::Initialize(AUElementCreator* elementCreator, AudioUnitScope scopeNumber,
+                         UInt32 numberOfElements)
 {
     creator = elementCreator;
     scope = scopeNumber;
@@ -50,8 +51,8 @@ bool AUScope::HasElementWithName() const
 void AUScope::AddElementNamesToDict(CFMutableDictionaryRef nameDictionary) const
 {
     if (!HasElementWithName()) return;
-    CFMutableDictionaryRef names =
-        CFDictionaryCreateMutable(nullptr, 0, &kCFTypeDictionaryKeyCallBacks, &kCFTypeDictionaryValueCallBacks);
+    CFMutableDictionaryRef names = CFDictionaryCreateMutable(nullptr, 0, &kCFTypeDictionaryKeyCallBacks,
+                                                             &kCFTypeDictionaryValueCallBacks);
     for (UInt32 i = 0; i < elements.size(); ++i) {
         if (!elements[i]->HasName()) continue;
         CFStringRef key = CFStringCreateWithFormat(nullptr, nullptr, CFSTR("%d"), static_cast<int>(i));
@@ -76,8 +77,10 @@ bool AUScope::RestoreElementNames(CFDictionaryRef nameDictionary)
     for (CFIndex i = 0; i < count; ++i) {
         char text[32];
         unsigned index = 0;
-        if (CFGetTypeID(keys[i]) != CFStringGetTypeID() || CFGetTypeID(values[i]) != CFStringGetTypeID()) continue;
-        if (!CFStringGetCString(static_cast<CFStringRef>(keys[i]), text, sizeof text, kCFStringEncodingUTF8)) continue;
+        if (CFGetTypeID(keys[i]) != CFStringGetTypeID() || CFGetTypeID(values[i]) != CFStringGetTypeID())
+            continue;
+        if (!CFStringGetCString(static_cast<CFStringRef>(keys[i]), text, sizeof text, kCFStringEncodingUTF8))
+            continue;
         if (std::sscanf(text, "%u", &index) != 1 || index >= kMaxNamedElements) continue;
         named.emplace_back(index, static_cast<CFStringRef>(values[i]));
     }

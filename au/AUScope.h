@@ -11,7 +11,7 @@
 #include "au/AUIOElement.h"
 
 class AUScope {
-public:
+  public:
     AUScope() = default;
     AUScope(const AUScope&) = delete;
     AUScope& operator=(const AUScope&) = delete;
@@ -40,7 +40,7 @@ public:
 
     static constexpr UInt32 kMaxNamedElements = 1024;
 
-private:
+  private:
     AUElementCreator* creator = nullptr;
     AudioUnitScope scope = 0;
     std::vector<std::unique_ptr<AUElement>> elements;

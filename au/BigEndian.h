@@ -19,4 +19,4 @@ inline UInt32 readBigEndian(const UInt8* bytes)
            (static_cast<UInt32>(bytes[2]) << 8) | static_cast<UInt32>(bytes[3]);
 }
 
-}  // namespace au::detail
+} // namespace au::detail

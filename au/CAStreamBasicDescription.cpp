@@ -2,7 +2,9 @@
 
 #include <cmath>
 
-CAStreamBasicDescription::CAStreamBasicDescription() : AudioStreamBasicDescription{} {}
+CAStreamBasicDescription::CAStreamBasicDescription() : AudioStreamBasicDescription{}
+{
+}
 
 CAStreamBasicDescription::CAStreamBasicDescription(const AudioStreamBasicDescription& description)
     : AudioStreamBasicDescription(description)
@@ -16,8 +18,7 @@ bool CAStreamBasicDescription::IsValid() const
 
 namespace {
 
-template <typename T>
-bool matches(T a, T b)
+template <typename T> bool matches(T a, T b)
 {
     return a == 0 || b == 0 || a == b;
 }
@@ -30,11 +31,13 @@ void normaliseFlags(UInt32& flags, UInt32 otherFlags, const AudioStreamBasicDesc
     if (bothPacked) flags &= ~kAudioFormatFlagIsAlignedHigh;
     if ((flags & kAudioFormatFlagIsFloat) && (otherFlags & kAudioFormatFlagIsFloat))
         flags &= ~kAudioFormatFlagIsSignedInteger;
-    if (side.mBitsPerChannel <= 8 && (flags & kAudioFormatFlagIsPacked)) flags &= ~kAudioFormatFlagIsBigEndian;
-    if (side.mChannelsPerFrame < 2 && otherSide.mChannelsPerFrame < 2) flags &= ~kAudioFormatFlagIsNonInterleaved;
+    if (side.mBitsPerChannel <= 8 && (flags & kAudioFormatFlagIsPacked))
+        flags &= ~kAudioFormatFlagIsBigEndian;
+    if (side.mChannelsPerFrame < 2 && otherSide.mChannelsPerFrame < 2)
+        flags &= ~kAudioFormatFlagIsNonInterleaved;
 }
 
-}  // namespace
+} // namespace
 
 bool CAStreamBasicDescription::operator==(const CAStreamBasicDescription& other) const
 {
@@ -47,7 +50,9 @@ bool CAStreamBasicDescription::operator==(const CAStreamBasicDescription& other)
         }
         if (mine != theirs) return false;
     }
-    return matches(mBytesPerPacket, other.mBytesPerPacket) && matches(mFramesPerPacket, other.mFramesPerPacket) &&
-           matches(mBytesPerFrame, other.mBytesPerFrame) && matches(mChannelsPerFrame, other.mChannelsPerFrame) &&
+    return matches(mBytesPerPacket, other.mBytesPerPacket) &&
+           matches(mFramesPerPacket, other.mFramesPerPacket) &&
+           matches(mBytesPerFrame, other.mBytesPerFrame) &&
+           matches(mChannelsPerFrame, other.mChannelsPerFrame) &&
            matches(mBitsPerChannel, other.mBitsPerChannel);
 }

@@ -7,7 +7,7 @@
 #include "platform/audiounit/CoreAudioTypes.h"
 
 class CAStreamBasicDescription : public AudioStreamBasicDescription {
-public:
+  public:
     // All fields zero.
     CAStreamBasicDescription();
     CAStreamBasicDescription(const AudioStreamBasicDescription& description);

@@ -10,7 +10,7 @@
 #include "platform/components/Components.h"
 
 class ComponentBase {
-public:
+  public:
     explicit ComponentBase(ComponentInstance instance) : componentInstance(instance) {}
     virtual ~ComponentBase() = default;
     ComponentBase(const ComponentBase&) = delete;
@@ -27,14 +27,13 @@ public:
     // The generic selectors; anything else is badComponentSelector.
     static OSStatus ComponentEntryDispatch(ComponentParameters* params, ComponentBase* object);
 
-private:
+  private:
     ComponentInstance componentInstance;
 };
 
 // Argument word index of a call, numbered from its last argument, read as T:
 // 32-bit integers and floats from the word's low half, pointers whole.
-template <typename T>
-T ComponentParameter(const ComponentParameters* params, int index)
+template <typename T> T ComponentParameter(const ComponentParameters* params, int index)
 {
     const uintptr_t word = params->params[index];
     if constexpr (std::is_same_v<T, float>)
@@ -48,8 +47,7 @@ T ComponentParameter(const ComponentParameters* params, int index)
 // Runs call and turns whatever it throws into the status a component
 // returns: a 32-bit status as it is, a 16-bit one sign-extended, out of
 // memory as memFullErr and anything else as -1.
-template <typename Call>
-ComponentResult CallCatchingExceptions(Call&& call)
+template <typename Call> ComponentResult CallCatchingExceptions(Call&& call)
 {
     try {
         return call();

@@ -6,9 +6,8 @@
 
 #include "au/ComponentBase.h"
 
-template <class T>
-class ComponentEntryPoint {
-public:
+template <class T> class ComponentEntryPoint {
+  public:
     static ComponentResult Dispatch(ComponentParameters* params, void* storage)
     {
         return CallCatchingExceptions([&]() -> ComponentResult {
@@ -21,7 +20,8 @@ public:
                     delete object;
                     throw;
                 }
-                SetComponentInstanceStorage(instance, reinterpret_cast<Handle>(static_cast<ComponentBase*>(object)));
+                SetComponentInstanceStorage(instance,
+                                            reinterpret_cast<Handle>(static_cast<ComponentBase*>(object)));
                 return noErr;
             }
             auto* object = static_cast<T*>(static_cast<ComponentBase*>(storage));

@@ -8,7 +8,7 @@
 #include "platform/audiounit/AudioUnit.h"
 
 class ParameterMapEvent {
-public:
+  public:
     ParameterMapEvent() = default;
     explicit ParameterMapEvent(AudioUnitParameterValue value) : value(value), endValue(value) {}
 
@@ -37,7 +37,7 @@ public:
     // sliceOffset in the buffer.
     void SetScheduledEvent(const AudioUnitParameterEvent& event, UInt32 sliceOffset, UInt32 sliceFrames);
 
-private:
+  private:
     AUParameterEventType eventType = kParameterEvent_Immediate;
     SInt32 rampStartOffset = 0;
     UInt32 rampDuration = 0;

@@ -16,8 +16,7 @@
 
 #include "platform/audiounit/AudioUnit.h"
 
-template <class T>
-class TThreadSafeList {
+template <class T> class TThreadSafeList {
     enum Operation { kAdd, kRemove };
     struct Node {
         Node* next;
@@ -25,7 +24,7 @@ class TThreadSafeList {
         T value;
     };
 
-public:
+  public:
     TThreadSafeList() = default;
     TThreadSafeList(const TThreadSafeList&) = delete;
     TThreadSafeList& operator=(const TThreadSafeList&) = delete;
@@ -66,7 +65,7 @@ public:
     }
 
     class iterator {
-    public:
+      public:
         explicit iterator(Node* node) : node(node) {}
         const T& operator*() const { return node->value; }
         iterator& operator++()
@@ -76,13 +75,13 @@ public:
         }
         bool operator!=(const iterator& other) const { return node != other.node; }
 
-    private:
+      private:
         Node* node;
     };
     iterator begin() const { return iterator(activeList); }
     iterator end() const { return iterator(nullptr); }
 
-private:
+  private:
     // The stack heads are words changed only by compare-and-swap and read
     // atomically; the active list belongs to the render thread.
     Node* activeList = nullptr;

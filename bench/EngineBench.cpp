@@ -65,13 +65,13 @@ void runFrames(benchmark::State& state, int run, Process process, Move move)
         benchmark::DoNotOptimize(io.right.data());
         benchmark::ClobberMemory();
     }
-    state.counters["per_frame"] = benchmark::Counter(static_cast<double>(state.iterations()) * kBlock,
-                                                     benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+    state.counters["per_frame"] =
+        benchmark::Counter(static_cast<double>(state.iterations()) * kBlock,
+                           benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
 }
 
-constexpr std::array<float, 22> kFlangerProgram0{0.0f,        0.33775365f, 0.0f,       0.5899053f,
-                                                 0.047685146f, 1.0f,       0.42941594f, 0.6048176f,
-                                                 0.7589065f};
+constexpr std::array<float, 22> kFlangerProgram0{0.0f, 0.33775365f, 0.0f,       0.5899053f, 0.047685146f,
+                                                 1.0f, 0.42941594f, 0.6048176f, 0.7589065f};
 constexpr std::array<float, 21> kTiltEqProgram0{0.0f, 0.5f, 0.5f, 0.5f, 0.0f, 0.5f, 1.0f, 0.4324f};
 
 void BM_FlangerEngine_Program(benchmark::State& state)
@@ -83,7 +83,8 @@ void BM_FlangerEngine_Program(benchmark::State& state)
     float tempo = 120.0f;
     benchmark::DoNotOptimize(tempo);
     runFrames(
-        state, kBlock, [&](float* a, float* b, uint32_t n) { engine.process(a, b, n, tempo); }, [](int64_t) {});
+        state, kBlock, [&](float* a, float* b, uint32_t n) { engine.process(a, b, n, tempo); },
+        [](int64_t) {});
 }
 
 void BM_FlangerEngine_Moving(benchmark::State& state)
@@ -134,7 +135,7 @@ void BM_TiltEqEngine_Moving(benchmark::State& state)
         });
 }
 
-}  // namespace
+} // namespace
 
 BENCHMARK(BM_FlangerEngine_Program);
 BENCHMARK(BM_FlangerEngine_Moving);

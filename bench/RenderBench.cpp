@@ -28,10 +28,10 @@ OSStatus feed(void* signal, AudioUnitRenderActionFlags*, const AudioTimeStamp*, 
     return noErr;
 }
 
-template <class Unit>
-void renderUnit(benchmark::State& state, const char* subtype)
+template <class Unit> void renderUnit(benchmark::State& state, const char* subtype)
 {
-    const ComponentDescription description{kAudioUnitType_Effect, FourCharCode(reinterpret_cast<const char(&)[5]>(*subtype)),
+    const ComponentDescription description{kAudioUnitType_Effect,
+                                           FourCharCode(reinterpret_cast<const char(&)[5]>(*subtype)),
                                            FourCharCode("Quim"), 0, 0};
     static const Component component =
         RegisterComponent(&description, ComponentEntryPoint<VokBase<Unit>>::Dispatch, subtype);
@@ -58,14 +58,14 @@ void renderUnit(benchmark::State& state, const char* subtype)
         stamp.mSampleTime += kBlock;
         benchmark::DoNotOptimize(left.data());
     }
-    state.counters["per_frame"] = benchmark::Counter(static_cast<double>(state.iterations()) * kBlock,
-                                                     benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+    state.counters["per_frame"] =
+        benchmark::Counter(static_cast<double>(state.iterations()) * kBlock,
+                           benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
     CloseComponent(unit);
 }
 
 // The engine with the unit's first factory program, on the same signal.
-template <class Unit>
-void processEngine(benchmark::State& state)
+template <class Unit> void processEngine(benchmark::State& state)
 {
     std::array<float, Unit::kParameterCount> parameters{};
     std::copy(std::begin(Unit::factoryProgramTable[0].values), std::end(Unit::factoryProgramTable[0].values),
@@ -85,8 +85,9 @@ void processEngine(benchmark::State& state)
             engine.process(left.data(), right.data(), frames);
         benchmark::DoNotOptimize(left.data());
     }
-    state.counters["per_frame"] = benchmark::Counter(static_cast<double>(state.iterations()) * kBlock,
-                                                     benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+    state.counters["per_frame"] =
+        benchmark::Counter(static_cast<double>(state.iterations()) * kBlock,
+                           benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
 }
 
 void BM_FlangerUnit_Render512(benchmark::State& state)
@@ -99,7 +100,7 @@ void BM_TiltEqUnit_Render512(benchmark::State& state)
     renderUnit<TiltEqUnit>(state, "TILT");
 }
 
-}  // namespace
+} // namespace
 
 void BM_FlangerEngine_Block512(benchmark::State& state)
 {

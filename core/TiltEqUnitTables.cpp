@@ -3,11 +3,11 @@
 #include <iterator>
 
 const ParameterDescription TiltEqUnit::parameters[kParameterCount] = {
-    {nullptr, 1.0f, 0.0f}, {"Shelf", 1.0f, 0.0f},   {"Shelf q", 1.0f, 0.0f},         {"Bass lift", 1.0f, 0.0f},
-    {nullptr, 1.0f, 0.0f}, {"Volume", 1.0f, 0.0f},  {"On / Off", 1.0f, 0.0f},        {"Shelf frquency", 1.0f, 0.0f},
-    {nullptr, 1.0f, 0.0f}, {nullptr, 1.0f, 0.0f},   {nullptr, 1.0f, 0.0f},           {nullptr, 1.0f, 0.0f},
-    {nullptr, 1.0f, 0.0f}, {nullptr, 1.0f, 0.0f},   {nullptr, 1.0f, 0.0f},           {nullptr, 1.0f, 0.0f},
-    {nullptr, 1.0f, 0.0f}, {nullptr, 1.0f, 0.0f},   {nullptr, 1.0f, 0.0f},           {nullptr, 1.0f, 0.0f},
+    {nullptr, 1.0f, 0.0f}, {"Shelf", 1.0f, 0.0f},  {"Shelf q", 1.0f, 0.0f},  {"Bass lift", 1.0f, 0.0f},
+    {nullptr, 1.0f, 0.0f}, {"Volume", 1.0f, 0.0f}, {"On / Off", 1.0f, 0.0f}, {"Shelf frquency", 1.0f, 0.0f},
+    {nullptr, 1.0f, 0.0f}, {nullptr, 1.0f, 0.0f},  {nullptr, 1.0f, 0.0f},    {nullptr, 1.0f, 0.0f},
+    {nullptr, 1.0f, 0.0f}, {nullptr, 1.0f, 0.0f},  {nullptr, 1.0f, 0.0f},    {nullptr, 1.0f, 0.0f},
+    {nullptr, 1.0f, 0.0f}, {nullptr, 1.0f, 0.0f},  {nullptr, 1.0f, 0.0f},    {nullptr, 1.0f, 0.0f},
     {nullptr, 1.0f, 0.0f},
 };
 
@@ -22,7 +22,7 @@ constexpr VokPreset<TiltEqUnit::kParameterCount> kDefault = [] {
     return p;
 }();
 
-}  // namespace
+} // namespace
 
 // The ten programs are alike.
 const VokPreset<TiltEqUnit::kParameterCount> TiltEqUnit::factoryProgramTable[kProgramCount] = {

@@ -22,9 +22,8 @@
 // The engine's address, for the editor in the same process.
 inline constexpr AudioUnitPropertyID kEnginePointerProperty = 65000;
 
-template <class Unit>
-class VokBase : public AUEffectBase {
-public:
+template <class Unit> class VokBase : public AUEffectBase {
+  public:
     static constexpr uint32_t N = Unit::kParameterCount;
     static constexpr uint32_t P = Unit::kProgramCount;
 
@@ -39,7 +38,8 @@ public:
                          void* outData) override;
     OSStatus SetParameter(AudioUnitParameterID id, AudioUnitScope scope, AudioUnitElement element,
                           AudioUnitParameterValue value, UInt32 bufferOffsetInFrames) override;
-    OSStatus GetParameterInfo(AudioUnitScope scope, AudioUnitParameterID id, AudioUnitParameterInfo& info) override;
+    OSStatus GetParameterInfo(AudioUnitScope scope, AudioUnitParameterID id,
+                              AudioUnitParameterInfo& info) override;
     OSStatus RestoreState(CFPropertyListRef plist) override;
     OSStatus GetPresets(CFArrayRef* outData) override;
     OSStatus NewFactoryPresetSet(const AUPreset& preset) override;
@@ -58,7 +58,7 @@ public:
     // Stores into the engine's array and the framework's storage.
     virtual void SetVokParameter(AudioUnitParameterID id, AudioUnitParameterValue value);
 
-private:
+  private:
     // Module-level: shared by every instance in the process, rewritten with
     // the same data by each constructor.
     static inline std::array<VokPreset<N>, P> programBank{};
@@ -70,13 +70,13 @@ private:
     float hostTempo() const;
 };
 
-template <class Unit>
-VokBase<Unit>::VokBase(ComponentInstance instance) : AUEffectBase(instance, false)
+template <class Unit> VokBase<Unit>::VokBase(ComponentInstance instance) : AUEffectBase(instance, false)
 {
     CreateElements();
     SetParamHasSampleRateDependency(true);
     parameterArray = std::make_unique<float[]>(N);
-    engine = std::make_unique<typename Unit::Engine>(static_cast<float>(GetSampleRate()), parameterArray.get());
+    engine =
+        std::make_unique<typename Unit::Engine>(static_cast<float>(GetSampleRate()), parameterArray.get());
     Globals()->UseIndexedParameters(N);
     programBank = std::to_array(Unit::factoryProgramTable);
     for (uint32_t i = 0; i < N; ++i) {
@@ -86,14 +86,13 @@ VokBase<Unit>::VokBase(ComponentInstance instance) : AUEffectBase(instance, fals
     for (uint32_t i = 0; i < P; ++i) {
         const auto& name = programBank[i].name;
         factoryPresets[i].presetNumber = static_cast<SInt32>(i);
-        factoryPresets[i].presetName =
-            CFStringCreateWithBytes(nullptr, reinterpret_cast<const UInt8*>(name),
-                                    static_cast<CFIndex>(strnlen(name, sizeof name)), kCFStringEncodingUTF8, false);
+        factoryPresets[i].presetName = CFStringCreateWithBytes(
+            nullptr, reinterpret_cast<const UInt8*>(name), static_cast<CFIndex>(strnlen(name, sizeof name)),
+            kCFStringEncodingUTF8, false);
     }
 }
 
-template <class Unit>
-VokBase<Unit>::~VokBase()
+template <class Unit> VokBase<Unit>::~VokBase()
 {
     engine.reset();
     parameterArray.reset();
@@ -101,16 +100,14 @@ VokBase<Unit>::~VokBase()
         if (preset.presetName) CFRelease(preset.presetName);
 }
 
-template <class Unit>
-OSStatus VokBase<Unit>::Initialize()
+template <class Unit> OSStatus VokBase<Unit>::Initialize()
 {
     const OSStatus result = AUEffectBase::Initialize();
     if (result == noErr) PropertyChanged(kEnginePointerProperty, kAudioUnitScope_Global, 0);
     return result;
 }
 
-template <class Unit>
-UInt32 VokBase<Unit>::SupportedNumChannels(const AUChannelInfo** outTable)
+template <class Unit> UInt32 VokBase<Unit>::SupportedNumChannels(const AUChannelInfo** outTable)
 {
     static const AUChannelInfo pairs[] = {{2, 2}, {1, 1}};
     if (outTable) *outTable = pairs;
@@ -118,8 +115,8 @@ UInt32 VokBase<Unit>::SupportedNumChannels(const AUChannelInfo** outTable)
 }
 
 template <class Unit>
-OSStatus VokBase<Unit>::GetPropertyInfo(AudioUnitPropertyID id, AudioUnitScope scope, AudioUnitElement element,
-                                        UInt32& outDataSize, bool& outWritable)
+OSStatus VokBase<Unit>::GetPropertyInfo(AudioUnitPropertyID id, AudioUnitScope scope,
+                                        AudioUnitElement element, UInt32& outDataSize, bool& outWritable)
 {
     if (id == kEnginePointerProperty && scope == kAudioUnitScope_Global) {
         outDataSize = sizeof(void*);
@@ -157,7 +154,8 @@ void VokBase<Unit>::SetVokParameter(AudioUnitParameterID id, AudioUnitParameterV
 }
 
 template <class Unit>
-OSStatus VokBase<Unit>::GetParameterInfo(AudioUnitScope scope, AudioUnitParameterID id, AudioUnitParameterInfo& info)
+OSStatus VokBase<Unit>::GetParameterInfo(AudioUnitScope scope, AudioUnitParameterID id,
+                                         AudioUnitParameterInfo& info)
 {
     info.flags = kAudioUnitParameterFlag_IsReadable | kAudioUnitParameterFlag_IsWritable;
     if (scope != kAudioUnitScope_Global) return kAudioUnitErr_InvalidParameter;
@@ -167,7 +165,7 @@ OSStatus VokBase<Unit>::GetParameterInfo(AudioUnitScope scope, AudioUnitParamete
     info.minValue = 0.0f;
     info.maxValue = row.maxValue;
     if (row.name) {
-        info.cfNameString = __CFStringMakeConstantString(row.name);  // constant: not released
+        info.cfNameString = __CFStringMakeConstantString(row.name); // constant: not released
         info.flags |= kAudioUnitParameterFlag_HasCFNameString;
         // The fixed field holds at most its size less the terminator.
         std::strncpy(info.name, row.name, sizeof info.name - 1);
@@ -179,8 +177,7 @@ OSStatus VokBase<Unit>::GetParameterInfo(AudioUnitScope scope, AudioUnitParamete
     return noErr;
 }
 
-template <class Unit>
-OSStatus VokBase<Unit>::RestoreState(CFPropertyListRef plist)
+template <class Unit> OSStatus VokBase<Unit>::RestoreState(CFPropertyListRef plist)
 {
     const OSStatus result = AUEffectBase::RestoreState(plist);
     if (result != noErr) return result;
@@ -188,8 +185,7 @@ OSStatus VokBase<Unit>::RestoreState(CFPropertyListRef plist)
     return noErr;
 }
 
-template <class Unit>
-OSStatus VokBase<Unit>::GetPresets(CFArrayRef* outData)
+template <class Unit> OSStatus VokBase<Unit>::GetPresets(CFArrayRef* outData)
 {
     if (outData == nullptr) return noErr;
     // The entries point into this unit: the array neither retains nor releases them.
@@ -199,24 +195,21 @@ OSStatus VokBase<Unit>::GetPresets(CFArrayRef* outData)
     return noErr;
 }
 
-template <class Unit>
-OSStatus VokBase<Unit>::NewFactoryPresetSet(const AUPreset& preset)
+template <class Unit> OSStatus VokBase<Unit>::NewFactoryPresetSet(const AUPreset& preset)
 {
     const auto number = static_cast<uint32_t>(preset.presetNumber);
     if (number > P - 1) return kAudioUnitErr_InvalidPropertyValue;
     const VokPreset<N>& program = programBank[number];
     for (uint32_t i = 0; i < N; ++i) SetVokParameter(i, program.values[i]);
-    CFStringRef name =
-        CFStringCreateWithBytes(nullptr, reinterpret_cast<const UInt8*>(program.name),
-                                static_cast<CFIndex>(strnlen(program.name, sizeof program.name)), kCFStringEncodingUTF8,
-                                false);
+    CFStringRef name = CFStringCreateWithBytes(
+        nullptr, reinterpret_cast<const UInt8*>(program.name),
+        static_cast<CFIndex>(strnlen(program.name, sizeof program.name)), kCFStringEncodingUTF8, false);
     SetAFactoryPresetAsCurrent({static_cast<SInt32>(number), name});
     if (name) CFRelease(name);
     return noErr;
 }
 
-template <class Unit>
-void VokBase<Unit>::GetUIComponentDescs(ComponentDescription* descriptions)
+template <class Unit> void VokBase<Unit>::GetUIComponentDescs(ComponentDescription* descriptions)
 {
     descriptions[0] = {kAudioUnitCarbonViewComponentType, Unit::kSubtype, FourCharCode("Quim"), 0, 0};
 }
@@ -234,8 +227,7 @@ OSStatus VokBase<Unit>::ChangeStreamFormat(AudioUnitScope scope, AudioUnitElemen
     return noErr;
 }
 
-template <class Unit>
-float VokBase<Unit>::hostTempo() const
+template <class Unit> float VokBase<Unit>::hostTempo() const
 {
     Float64 beat = 0.0, tempo = 120.0;
     const HostCallbackInfo& callbacks = GetHostCallbackInfo();
@@ -263,8 +255,10 @@ OSStatus VokBase<Unit>::ProcessBufferLists(AudioUnitRenderActionFlags&, const Au
         auto* left = static_cast<float*>(outBuffer.mBuffers[0].mData);
         auto* right = static_cast<float*>(outBuffer.mBuffers[1].mData);
         // Processing in place leaves nothing to copy.
-        if (left != inBuffer.mBuffers[0].mData) std::memmove(left, inBuffer.mBuffers[0].mData, frames * sizeof(float));
-        if (right != inBuffer.mBuffers[1].mData) std::memmove(right, inBuffer.mBuffers[1].mData, frames * sizeof(float));
+        if (left != inBuffer.mBuffers[0].mData)
+            std::memmove(left, inBuffer.mBuffers[0].mData, frames * sizeof(float));
+        if (right != inBuffer.mBuffers[1].mData)
+            std::memmove(right, inBuffer.mBuffers[1].mData, frames * sizeof(float));
         process(left, right, frames);
     } else if (inputs == 1 && outputs == 1) {
         // A mono input feeds both sides of the engine; the left one is kept.

@@ -20,7 +20,7 @@ namespace {
                     "check that the folder exists, is writable and has space");
 }
 
-}  // namespace
+} // namespace
 
 AtomicFile::AtomicFile(std::string destinationPath) : destination(std::move(destinationPath))
 {

@@ -7,7 +7,7 @@
 #include <string>
 
 class AtomicFile {
-public:
+  public:
     // HostError if the destination's folder does not take a new file.
     explicit AtomicFile(std::string destination);
     ~AtomicFile();
@@ -24,7 +24,7 @@ public:
     // Flushes, closes and renames into place; HostError on failure.
     void commit();
 
-private:
+  private:
     std::string destination;
     std::string temporary;
     int fd = -1;

@@ -40,7 +40,7 @@ int subtypeFor(SampleEncoding encoding, int inputFormat)
     return inputFormat & SF_FORMAT_SUBMASK;
 }
 
-}  // namespace
+} // namespace
 
 SampleEncoding parseSampleEncoding(std::string_view text)
 {
@@ -66,8 +66,8 @@ size_t AudioReader::read(float* interleaved, size_t frames)
     return static_cast<size_t>(got);
 }
 
-AudioWriter::AudioWriter(const std::string& filePath, int containerFormat, SampleEncoding encoding, int channels,
-                         double sampleRate)
+AudioWriter::AudioWriter(const std::string& filePath, int containerFormat, SampleEncoding encoding,
+                         int channels, double sampleRate)
     : path(filePath), output(filePath), channelCount(channels)
 {
     const int subtype = subtypeFor(encoding, containerFormat);
@@ -84,7 +84,8 @@ AudioWriter::AudioWriter(const std::string& filePath, int containerFormat, Sampl
     canClip = subtype != SF_FORMAT_FLOAT && subtype != SF_FORMAT_DOUBLE;
     file.reset(sf_open_fd(output.descriptor(), SFM_WRITE, &info, SF_FALSE));
     if (!file)
-        throw HostError("cannot write '" + path + "': " + sf_strerror(nullptr), "check the folder and free space");
+        throw HostError("cannot write '" + path + "': " + sf_strerror(nullptr),
+                        "check the folder and free space");
     sf_command(file.get(), SFC_SET_CLIPPING, nullptr, SF_TRUE);
 }
 
@@ -95,7 +96,8 @@ void AudioWriter::write(const float* interleaved, size_t frames)
     std::array<double, 4> sums{};
     size_t i = 0;
     for (; i + 4 <= count; i += 4)
-        for (size_t k = 0; k < 4; ++k) sums[k] += static_cast<double>(interleaved[i + k]) * interleaved[i + k];
+        for (size_t k = 0; k < 4; ++k)
+            sums[k] += static_cast<double>(interleaved[i + k]) * interleaved[i + k];
     for (; i < count; ++i) sums[0] += static_cast<double>(interleaved[i]) * interleaved[i];
     sumOfSquares += (sums[0] + sums[1]) + (sums[2] + sums[3]);
     for (size_t k = 0; k < count; ++k) peakLevel = std::max(peakLevel, std::fabs(interleaved[k]));
@@ -113,13 +115,14 @@ void AudioWriter::write(const float* interleaved, size_t frames)
             const double clamped = std::clamp(level, -scale, scale - 1.0);
             clipped += clamped != level;
             // libsndfile takes the top bits of a 32-bit int.
-            quantised[i] = static_cast<int>(static_cast<int64_t>(clamped) * (int64_t{1} << (32 - integerBits)));
+            quantised[i] =
+                static_cast<int>(static_cast<int64_t>(clamped) * (int64_t{1} << (32 - integerBits)));
         }
         written = sf_writef_int(file.get(), quantised.get(), static_cast<sf_count_t>(frames));
     } else {
         if (canClip)
-            clipped += static_cast<uint64_t>(std::count_if(interleaved, interleaved + count,
-                                                           [](float x) { return std::fabs(x) > 1.0f; }));
+            clipped += static_cast<uint64_t>(
+                std::count_if(interleaved, interleaved + count, [](float x) { return std::fabs(x) > 1.0f; }));
         written = sf_writef_float(file.get(), interleaved, static_cast<sf_count_t>(frames));
     }
     if (written != static_cast<sf_count_t>(frames))
@@ -130,7 +133,8 @@ void AudioWriter::write(const float* interleaved, size_t frames)
 void AudioWriter::commit()
 {
     const int closed = sf_close(file.release());
-    if (closed != 0) throw HostError("cannot write '" + path + "': " + sf_error_number(closed), "check the free space");
+    if (closed != 0)
+        throw HostError("cannot write '" + path + "': " + sf_error_number(closed), "check the free space");
     output.commit();
 }
 

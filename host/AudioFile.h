@@ -22,7 +22,7 @@ struct SndfileCloser {
 };
 
 class AudioReader {
-public:
+  public:
     // HostError naming the file and libsndfile's reason if it cannot be read.
     explicit AudioReader(const std::string& path);
 
@@ -34,7 +34,7 @@ public:
     // Reads up to `frames` frames; fewer only at the end of the file.
     size_t read(float* interleaved, size_t frames);
 
-private:
+  private:
     std::string path;
     SF_INFO info{};
     std::unique_ptr<SNDFILE, SndfileCloser> file;
@@ -44,7 +44,7 @@ private:
 // after commit(). Integer encodings are rounded to nearest and clamped, and
 // the clamped samples counted.
 class AudioWriter {
-public:
+  public:
     AudioWriter(const std::string& path, int containerFormat, SampleEncoding encoding, int channels,
                 double sampleRate);
 
@@ -55,12 +55,12 @@ public:
     float peak() const { return peakLevel; }
     double rms() const;
 
-private:
+  private:
     std::string path;
     AtomicFile output;
     std::unique_ptr<SNDFILE, SndfileCloser> file;
     int channelCount;
-    int integerBits;  // 0 for a float or compressed encoding
+    int integerBits; // 0 for a float or compressed encoding
     bool canClip;
     uint64_t clipped = 0;
     float peakLevel = 0.0f;

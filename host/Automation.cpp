@@ -50,7 +50,7 @@ AutomationEvent parseLine(std::string_view line, const ParameterLookup& findPara
     return event;
 }
 
-}  // namespace
+} // namespace
 
 Automation::Automation(const std::string& path, const EffectUnit& unit)
 {
@@ -69,7 +69,8 @@ Automation::Automation(std::istream& text, const std::string& origin, const Para
             list.push_back(parseLine(content, findParameter));
         } catch (const UsageError& error) {
             throw UsageError(origin + ":" + std::to_string(number) + ": " + error.what(),
-                             error.hint.empty() ? "see 'auhost process --help' for the file format" : error.hint);
+                             error.hint.empty() ? "see 'auhost process --help' for the file format"
+                                                : error.hint);
         }
     }
     std::ranges::stable_sort(list, {}, &AutomationEvent::frame);

@@ -24,13 +24,13 @@ using ParameterLookup = std::function<ParameterDescription(std::string_view)>;
 
 struct AutomationEvent {
     uint64_t frame;
-    uint32_t duration;  // 0 for an immediate event
+    uint32_t duration; // 0 for an immediate event
     AudioUnitParameterID parameter;
     AudioUnitParameterValue startValue, endValue;
 };
 
 class Automation {
-public:
+  public:
     Automation() = default;
     // UsageError naming the file and line for anything malformed, an unknown
     // parameter or a value outside its range.
@@ -45,6 +45,6 @@ public:
 
     const std::vector<AutomationEvent>& events() const { return list; }
 
-private:
-    std::vector<AutomationEvent> list;  // by frame
+  private:
+    std::vector<AutomationEvent> list; // by frame
 };

@@ -22,7 +22,7 @@ bool sameCodes(const ComponentDescription& a, const ComponentDescription& b)
            a.componentManufacturer == b.componentManufacturer;
 }
 
-}  // namespace
+} // namespace
 
 std::string fourCharString(OSType code)
 {
@@ -36,13 +36,14 @@ std::string fourCharString(OSType code)
 
 std::string formatCodes(const ComponentDescription& description)
 {
-    return fourCharString(description.componentType) + ":" + fourCharString(description.componentSubType) + ":" +
-           fourCharString(description.componentManufacturer);
+    return fourCharString(description.componentType) + ":" + fourCharString(description.componentSubType) +
+           ":" + fourCharString(description.componentManufacturer);
 }
 
 const CatalogEntry* Catalog::find(const ComponentDescription& description) const
 {
-    const auto found = std::ranges::find_if(list, [&](const CatalogEntry& e) { return sameCodes(e.description, description); });
+    const auto found = std::ranges::find_if(
+        list, [&](const CatalogEntry& e) { return sameCodes(e.description, description); });
     return found == list.end() ? nullptr : &*found;
 }
 
@@ -64,13 +65,15 @@ const CatalogEntry& Catalog::find(std::string_view reference) const
         if (found.size() == 1) return *found.front();
         if (found.size() > 1) {
             std::string choices;
-            for (const CatalogEntry* entry : found) choices += "\n  " + formatCodes(entry->description) + "  " + entry->name;
+            for (const CatalogEntry* entry : found)
+                choices += "\n  " + formatCodes(entry->description) + "  " + entry->name;
             throw HostError("'" + std::string(reference) + "' names several components:" + choices,
                             "name one by its codes");
         }
     }
     std::string known;
-    for (const CatalogEntry& entry : list) known += "\n  " + formatCodes(entry.description) + "  " + entry.name;
+    for (const CatalogEntry& entry : list)
+        known += "\n  " + formatCodes(entry.description) + "  " + entry.name;
     throw HostError("no component '" + std::string(reference) + "' on the plug-in path" +
                         (known.empty() ? std::string(" (none registered)") : ". Registered:" + known),
                     "check the name or codes with 'auhost list', or add a folder with --plugins DIR");

@@ -14,11 +14,11 @@ struct CatalogEntry {
     Component component;
     ComponentDescription description;
     std::string name;
-    std::string bundle;  // the bundle folder's path
+    std::string bundle; // the bundle folder's path
 };
 
 class Catalog {
-public:
+  public:
     void add(CatalogEntry entry) { list.push_back(std::move(entry)); }
     const std::vector<CatalogEntry>& entries() const { return list; }
 
@@ -29,7 +29,7 @@ public:
     // The entry registered for exactly these codes, or null.
     const CatalogEntry* find(const ComponentDescription& description) const;
 
-private:
+  private:
     std::vector<CatalogEntry> list;
 };
 

@@ -22,7 +22,8 @@ CommandLine::CommandLine(std::span<const std::string> arguments, std::span<const
         }
         if (!argument.starts_with("--")) throw UsageError("unknown option '" + argument + "'");
         const size_t equals = argument.find('=');
-        const std::string name = argument.substr(2, equals == std::string::npos ? std::string::npos : equals - 2);
+        const std::string name =
+            argument.substr(2, equals == std::string::npos ? std::string::npos : equals - 2);
         const auto option = std::ranges::find(options, name, &OptionSpec::name);
         if (option == options.end()) throw UsageError("unknown option '--" + name + "'");
         if (option->valueName.empty()) {
@@ -33,7 +34,8 @@ CommandLine::CommandLine(std::span<const std::string> arguments, std::span<const
         } else if (i + 1 < arguments.size()) {
             given.emplace_back(name, arguments[++i]);
         } else {
-            throw UsageError("option '--" + name + "' needs a value (" + std::string(option->valueName) + ")");
+            throw UsageError("option '--" + name + "' needs a value (" + std::string(option->valueName) +
+                             ")");
         }
     }
 }
@@ -64,7 +66,8 @@ void expectPositionals(const CommandLine& arguments, size_t count, std::string_v
     const size_t given = arguments.positionals().size();
     if (given < count) throw UsageError("missing arguments", "usage: " + std::string(usage));
     if (given > count)
-        throw UsageError("unexpected argument '" + arguments.positionals()[count] + "'", "usage: " + std::string(usage));
+        throw UsageError("unexpected argument '" + arguments.positionals()[count] + "'",
+                         "usage: " + std::string(usage));
 }
 
 double parseNumber(std::string_view text, std::string_view what)

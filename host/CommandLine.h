@@ -12,12 +12,12 @@
 #include <vector>
 
 struct OptionSpec {
-    std::string_view name;       // without the leading dashes
-    std::string_view valueName;  // empty for a flag
+    std::string_view name;      // without the leading dashes
+    std::string_view valueName; // empty for a flag
 };
 
 class CommandLine {
-public:
+  public:
     // Throws UsageError for an unknown option or a missing value.
     CommandLine(std::span<const std::string> arguments, std::span<const OptionSpec> options);
 
@@ -27,7 +27,7 @@ public:
     std::vector<std::string> values(std::string_view name) const;
     const std::vector<std::string>& positionals() const { return positional; }
 
-private:
+  private:
     std::vector<std::pair<std::string, std::string>> given;
     std::vector<std::string> positional;
 };

@@ -66,14 +66,18 @@ std::string slug(std::string_view name)
 int runDemo(const CommandLine& arguments, const Catalog& catalog)
 {
     if (arguments.positionals().empty())
-        throw UsageError("missing OUTDIR", "usage: auhost demo OUTDIR [COMPONENT]... [--input FILE] [--seconds S]");
+        throw UsageError("missing OUTDIR",
+                         "usage: auhost demo OUTDIR [COMPONENT]... [--input FILE] [--seconds S]");
     const fs::path folder = arguments.positionals()[0];
     std::error_code error;
     fs::create_directories(folder, error);
-    if (error) throw HostError("cannot create '" + folder.string() + "': " + error.message(), "choose another folder");
+    if (error)
+        throw HostError("cannot create '" + folder.string() + "': " + error.message(),
+                        "choose another folder");
 
     std::vector<const CatalogEntry*> units;
-    for (size_t i = 1; i < arguments.positionals().size(); ++i) units.push_back(&catalog.find(arguments.positionals()[i]));
+    for (size_t i = 1; i < arguments.positionals().size(); ++i)
+        units.push_back(&catalog.find(arguments.positionals()[i]));
     if (units.empty())
         for (const CatalogEntry& entry : catalog.entries())
             if (entry.description.componentType == kAudioUnitType_Effect) units.push_back(&entry);
@@ -85,7 +89,8 @@ int runDemo(const CommandLine& arguments, const Catalog& catalog)
         input = *given;
     } else {
         const double seconds = parseNumber(arguments.value("seconds").value_or("4"), "--seconds");
-        if (seconds <= 0.0 || seconds > 600.0) throw UsageError("--seconds must be more than 0 and at most 600");
+        if (seconds <= 0.0 || seconds > 600.0)
+            throw UsageError("--seconds must be more than 0 and at most 600");
         input = (folder / "input.wav").string();
         writeDemoInput(input, seconds);
         std::printf("%s: generated input\n", input.c_str());
@@ -101,7 +106,8 @@ int runDemo(const CommandLine& arguments, const Catalog& catalog)
             std::snprintf(number, sizeof number, "%02d", preset.number);
             ProcessOptions options;
             options.input = input;
-            options.output = (folder / (slug(entry->name) + "-" + number + "-" + slug(preset.name) + ".wav")).string();
+            options.output =
+                (folder / (slug(entry->name) + "-" + number + "-" + slug(preset.name) + ".wav")).string();
             if (hasPresets) options.preset = std::to_string(preset.number);
             const std::string label = entry->name + " #" + number + " '" + preset.name + "'";
             try {
@@ -115,7 +121,7 @@ int runDemo(const CommandLine& arguments, const Catalog& catalog)
     return failures ? 1 : 0;
 }
 
-}  // namespace
+} // namespace
 
 const Command demoCommand{
     "demo",

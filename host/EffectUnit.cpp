@@ -11,7 +11,8 @@ namespace {
 
 bool equalIgnoringCase(std::string_view a, std::string_view b)
 {
-    return std::ranges::equal(a, b, [](unsigned char x, unsigned char y) { return std::tolower(x) == std::tolower(y); });
+    return std::ranges::equal(
+        a, b, [](unsigned char x, unsigned char y) { return std::tolower(x) == std::tolower(y); });
 }
 
 // The one item whose name matches `reference` exactly, else ignoring case;
@@ -19,7 +20,8 @@ bool equalIgnoringCase(std::string_view a, std::string_view b)
 template <typename T>
 const T* findByName(const std::vector<T>& items, std::string_view reference, std::string_view kind)
 {
-    for (const auto& matches : {+[](std::string_view a, std::string_view b) { return a == b; }, +equalIgnoringCase}) {
+    for (const auto& matches :
+         {+[](std::string_view a, std::string_view b) { return a == b; }, +equalIgnoringCase}) {
         std::vector<const T*> found;
         for (const T& item : items)
             if (matches(item.name, reference)) found.push_back(&item);
@@ -33,7 +35,8 @@ const T* findByName(const std::vector<T>& items, std::string_view reference, std
 
 // The item a reference names: by its number when it is one, else by name.
 template <typename T, typename Number>
-const T* findItem(const std::vector<T>& items, std::string_view reference, std::string_view kind, Number T::*number)
+const T* findItem(const std::vector<T>& items, std::string_view reference, std::string_view kind,
+                  Number T::*number)
 {
     if (!isCount(reference)) return findByName(items, reference, kind);
     const auto found =
@@ -42,20 +45,20 @@ const T* findItem(const std::vector<T>& items, std::string_view reference, std::
 }
 
 // The whole records of type T in a property's bytes.
-template <typename T>
-std::vector<T> recordsOf(const std::vector<uint8_t>& data)
+template <typename T> std::vector<T> recordsOf(const std::vector<uint8_t>& data)
 {
     std::vector<T> records(data.size() / sizeof(T));
     if (!records.empty()) std::memcpy(records.data(), data.data(), records.size() * sizeof(T));
     return records;
 }
 
-}  // namespace
+} // namespace
 
 EffectUnit::EffectUnit(const CatalogEntry& entry) : componentName(entry.name)
 {
     if (entry.description.componentType == kAudioUnitCarbonViewComponentType)
-        throw HostError("'" + entry.name + "' (" + formatCodes(entry.description) + ") is an editor view, not an audio unit",
+        throw HostError("'" + entry.name + "' (" + formatCodes(entry.description) +
+                            ") is an editor view, not an audio unit",
                         "name the effect component instead (see 'auhost list')");
     checkStatus(platform::openComponent(entry.component, &unit), "cannot open '" + entry.name + "'",
                 "the bundle " + entry.bundle + " may be damaged or built for another host");
@@ -93,18 +96,21 @@ UInt32 EffectUnit::version() const
 std::vector<ParameterDescription> EffectUnit::parameters() const
 {
     std::vector<ParameterDescription> parameters;
-    for (const AudioUnitParameterID id :
-         recordsOf<AudioUnitParameterID>(optionalProperty(kAudioUnitProperty_ParameterList, "parameter list"))) {
+    for (const AudioUnitParameterID id : recordsOf<AudioUnitParameterID>(
+             optionalProperty(kAudioUnitProperty_ParameterList, "parameter list"))) {
         AudioUnitParameterInfo info{};
         UInt32 size = sizeof info;
-        checkStatus(AudioUnitGetProperty(unit, kAudioUnitProperty_ParameterInfo, kAudioUnitScope_Global, id, &info, &size),
+        checkStatus(AudioUnitGetProperty(unit, kAudioUnitProperty_ParameterInfo, kAudioUnitScope_Global, id,
+                                         &info, &size),
                     "cannot read parameter " + std::to_string(id) + " of '" + componentName + "'",
                     "the unit may be faulty");
         std::string name = (info.flags & kAudioUnitParameterFlag_HasCFNameString) && info.cfNameString
                                ? toStdString(info.cfNameString)
                                : std::string(info.name, strnlen(info.name, sizeof info.name));
-        if ((info.flags & kAudioUnitParameterFlag_CFNameRelease) && info.cfNameString) CFRelease(info.cfNameString);
-        parameters.push_back({id, std::move(name), info.minValue, info.maxValue, info.defaultValue, info.unit, info.flags});
+        if ((info.flags & kAudioUnitParameterFlag_CFNameRelease) && info.cfNameString)
+            CFRelease(info.cfNameString);
+        parameters.push_back(
+            {id, std::move(name), info.minValue, info.maxValue, info.defaultValue, info.unit, info.flags});
     }
     return parameters;
 }
@@ -128,12 +134,14 @@ std::vector<PresetDescription> EffectUnit::factoryPresets() const
 
 std::vector<AUChannelInfo> EffectUnit::channelConfigurations() const
 {
-    return recordsOf<AUChannelInfo>(optionalProperty(kAudioUnitProperty_SupportedNumChannels, "channel configurations"));
+    return recordsOf<AUChannelInfo>(
+        optionalProperty(kAudioUnitProperty_SupportedNumChannels, "channel configurations"));
 }
 
 std::vector<ComponentDescription> EffectUnit::editorViews() const
 {
-    return recordsOf<ComponentDescription>(optionalProperty(kAudioUnitProperty_GetUIComponentList, "editor views"));
+    return recordsOf<ComponentDescription>(
+        optionalProperty(kAudioUnitProperty_GetUIComponentList, "editor views"));
 }
 
 Float64 EffectUnit::optionalSeconds(AudioUnitPropertyID id, std::string_view what) const
@@ -144,9 +152,15 @@ Float64 EffectUnit::optionalSeconds(AudioUnitPropertyID id, std::string_view wha
     return seconds;
 }
 
-Float64 EffectUnit::latency() const { return optionalSeconds(kAudioUnitProperty_Latency, "latency"); }
+Float64 EffectUnit::latency() const
+{
+    return optionalSeconds(kAudioUnitProperty_Latency, "latency");
+}
 
-Float64 EffectUnit::tailTime() const { return optionalSeconds(kAudioUnitProperty_TailTime, "tail time"); }
+Float64 EffectUnit::tailTime() const
+{
+    return optionalSeconds(kAudioUnitProperty_TailTime, "tail time");
+}
 
 ParameterDescription EffectUnit::findParameter(std::string_view reference) const
 {
@@ -168,8 +182,8 @@ PresetDescription EffectUnit::findPreset(std::string_view reference) const
         return *found;
     throw UsageError("'" + componentName + "' has no factory preset '" + std::string(reference) + "'",
                      all.empty() ? "it has no factory presets"
-                                 : "'auhost info " + componentName + "' lists its " + std::to_string(all.size()) +
-                                       " presets");
+                                 : "'auhost info " + componentName + "' lists its " +
+                                       std::to_string(all.size()) + " presets");
 }
 
 void EffectUnit::setParameter(const ParameterDescription& parameter, AudioUnitParameterValue value)
@@ -182,11 +196,11 @@ void EffectUnit::choosePreset(const PresetDescription& preset)
 {
     const CFPtr name(CFStringCreateWithCString(nullptr, preset.name.c_str(), kCFStringEncodingUTF8));
     const AUPreset record{preset.number, static_cast<CFStringRef>(name.get())};
-    OSStatus status = AudioUnitSetProperty(unit, kAudioUnitProperty_PresentPreset, kAudioUnitScope_Global, 0, &record,
-                                           sizeof record);
+    OSStatus status = AudioUnitSetProperty(unit, kAudioUnitProperty_PresentPreset, kAudioUnitScope_Global, 0,
+                                           &record, sizeof record);
     if (status == kAudioUnitErr_InvalidProperty)
-        status = AudioUnitSetProperty(unit, kAudioUnitProperty_CurrentPreset, kAudioUnitScope_Global, 0, &record,
-                                      sizeof record);
+        status = AudioUnitSetProperty(unit, kAudioUnitProperty_CurrentPreset, kAudioUnitScope_Global, 0,
+                                      &record, sizeof record);
     checkStatus(status, "cannot choose preset " + std::to_string(preset.number) + " '" + preset.name + "'",
                 "'auhost info " + componentName + "' lists the presets");
 }
@@ -195,7 +209,8 @@ void EffectUnit::setProperty(AudioUnitPropertyID id, AudioUnitScope scope, const
                              std::string_view what, std::string_view hint)
 {
     checkStatus(AudioUnitSetProperty(unit, id, scope, 0, data, size),
-                "'" + componentName + "' refused " + std::string(what), hint.empty() ? "the unit may be faulty" : hint);
+                "'" + componentName + "' refused " + std::string(what),
+                hint.empty() ? "the unit may be faulty" : hint);
 }
 
 void EffectUnit::initialize()
@@ -208,8 +223,9 @@ void EffectUnit::initialize()
 void checkRange(const ParameterDescription& parameter, AudioUnitParameterValue value)
 {
     if (parameter.min < parameter.max && (value < parameter.min || value > parameter.max))
-        throw UsageError("value " + formatNumber(value) + " is outside the range of " + parameterLabel(parameter) +
-                             " (" + formatNumber(parameter.min) + " to " + formatNumber(parameter.max) + ")",
+        throw UsageError("value " + formatNumber(value) + " is outside the range of " +
+                             parameterLabel(parameter) + " (" + formatNumber(parameter.min) + " to " +
+                             formatNumber(parameter.max) + ")",
                          "give a value within the range");
 }
 
@@ -240,10 +256,31 @@ std::string formatVersion(UInt32 version)
 
 std::string parameterUnitName(AudioUnitParameterUnit unit)
 {
-    static constexpr const char* names[] = {
-        "Generic",  "Indexed",   "Boolean",      "Percent", "Seconds",   "SampleFrames", "Phase",
-        "Rate",     "Hertz",     "Cents",        "RelativeSemiTones",    "MIDINoteNumber", "MIDIController",
-        "Decibels", "LinearGain", "Degrees",     "EqualPowerCrossfade",  "MixerFaderCurve1", "Pan",
-        "Meters",   "AbsoluteCents", "Octaves",  "BPM",     "Beats",     "Milliseconds", "Ratio"};
+    static constexpr const char* names[] = {"Generic",
+                                            "Indexed",
+                                            "Boolean",
+                                            "Percent",
+                                            "Seconds",
+                                            "SampleFrames",
+                                            "Phase",
+                                            "Rate",
+                                            "Hertz",
+                                            "Cents",
+                                            "RelativeSemiTones",
+                                            "MIDINoteNumber",
+                                            "MIDIController",
+                                            "Decibels",
+                                            "LinearGain",
+                                            "Degrees",
+                                            "EqualPowerCrossfade",
+                                            "MixerFaderCurve1",
+                                            "Pan",
+                                            "Meters",
+                                            "AbsoluteCents",
+                                            "Octaves",
+                                            "BPM",
+                                            "Beats",
+                                            "Milliseconds",
+                                            "Ratio"};
     return unit < std::size(names) ? names[unit] : std::to_string(unit);
 }

@@ -12,7 +12,7 @@
 
 struct ParameterDescription {
     AudioUnitParameterID id;
-    std::string name;  // empty when the unit gives none
+    std::string name; // empty when the unit gives none
     AudioUnitParameterValue min, max, defaultValue;
     AudioUnitParameterUnit unit;
     AudioUnitParameterOptions flags;
@@ -24,7 +24,7 @@ struct PresetDescription {
 };
 
 class EffectUnit {
-public:
+  public:
     // Opens an instance; HostError naming the status if the component will
     // not open.
     explicit EffectUnit(const CatalogEntry& entry);
@@ -59,7 +59,7 @@ public:
                      std::string_view what, std::string_view hint = {});
     void initialize();
 
-private:
+  private:
     AudioUnit unit = nullptr;
     std::string componentName;
     bool initialized = false;

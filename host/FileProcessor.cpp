@@ -34,9 +34,10 @@ AudioStreamBasicDescription canonicalFormat(double sampleRate, int channels)
 // A chunk of the file with one channel after the other, the layout the unit
 // takes, so that blocks are rendered straight out of it and into it.
 class PlanarChunk {
-public:
+  public:
     PlanarChunk(int channels, uint32_t frames)
-        : channels(static_cast<size_t>(channels)), capacity(frames), samples(channels * static_cast<size_t>(frames))
+        : channels(static_cast<size_t>(channels)), capacity(frames),
+          samples(channels * static_cast<size_t>(frames))
     {
     }
 
@@ -68,7 +69,7 @@ public:
         return list;
     }
 
-private:
+  private:
     size_t channels;
     uint32_t capacity;
     std::vector<float> samples;
@@ -103,7 +104,7 @@ OSStatus supplyInput(void* refCon, AudioUnitRenderActionFlags*, const AudioTimeS
 struct Transport {
     double tempo;
     double sampleRate;
-    double sampleTime;  // of the block being rendered
+    double sampleTime; // of the block being rendered
 };
 
 OSStatus beatAndTempo(void* userData, Float64* currentBeat, Float64* currentTempo)
@@ -123,8 +124,8 @@ void checkChannels(const EffectUnit& unit, int channels)
                (info.outChannels < 0 || info.outChannels == channels);
     };
     if (!table.empty() && std::ranges::none_of(table, fits))
-        throw HostError("the input has " + std::to_string(channels) + " channels; '" + unit.name() + "' supports " +
-                            describeChannelConfigurations(table),
+        throw HostError("the input has " + std::to_string(channels) + " channels; '" + unit.name() +
+                            "' supports " + describeChannelConfigurations(table),
                         "convert the file to mono or stereo first (e.g. sox IN -c 2 OUT)");
 }
 
@@ -132,7 +133,8 @@ void checkPaths(const ProcessOptions& options)
 {
     const auto refuse = [](const std::string& a, const std::string& b, const std::string& role) {
         if (a == b || sameFile(a, b))
-            throw UsageError(role + " '" + b + "' is the input file", "name a different file; the input is never overwritten");
+            throw UsageError(role + " '" + b + "' is the input file",
+                             "name a different file; the input is never overwritten");
     };
     refuse(options.input, options.output, "the output");
     if (options.stateOut) {
@@ -144,7 +146,7 @@ void checkPaths(const ProcessOptions& options)
 
 // "\rprocessing  42%" on stderr while the percentage changes; cleared at the end.
 class Progress {
-public:
+  public:
     Progress(bool enabled, int64_t total) : enabled(enabled && total > 0), total(total) {}
     ~Progress()
     {
@@ -160,7 +162,7 @@ public:
         std::fflush(stderr);
     }
 
-private:
+  private:
     bool enabled;
     int64_t total;
     int shown = -1;
@@ -170,7 +172,8 @@ void applySetting(EffectUnit& unit, const std::string& setting)
 {
     const size_t equals = setting.rfind('=');
     if (equals == std::string::npos || equals == 0)
-        throw UsageError("--set '" + setting + "' is not PARAMETER=VALUE", "e.g. --set Depth=0.5 or --set 3=0.5");
+        throw UsageError("--set '" + setting + "' is not PARAMETER=VALUE",
+                         "e.g. --set Depth=0.5 or --set 3=0.5");
     const ParameterDescription parameter = unit.findParameter(setting.substr(0, equals));
     const auto value = static_cast<AudioUnitParameterValue>(
         parseNumber(std::string_view(setting).substr(equals + 1), "--set " + parameter.name));
@@ -178,7 +181,7 @@ void applySetting(EffectUnit& unit, const std::string& setting)
     unit.setParameter(parameter, value);
 }
 
-}  // namespace
+} // namespace
 
 constexpr uint32_t kChunkFrames = 32768;
 
@@ -196,15 +199,17 @@ ProcessSummary processFile(const CatalogEntry& component, const ProcessOptions& 
     checkChannels(unit, channels);
 
     const AudioStreamBasicDescription format = canonicalFormat(reader.sampleRate(), channels);
-    const std::string formatHint = "the unit does not take " + std::to_string(channels) + "-channel audio at " +
-                                   formatNumber(reader.sampleRate()) + " Hz; resample or remix the file";
+    const std::string formatHint = "the unit does not take " + std::to_string(channels) +
+                                   "-channel audio at " + formatNumber(reader.sampleRate()) +
+                                   " Hz; resample or remix the file";
     unit.setProperty(kAudioUnitProperty_StreamFormat, kAudioUnitScope_Input, &format, sizeof format,
                      "the input stream format", formatHint);
     unit.setProperty(kAudioUnitProperty_StreamFormat, kAudioUnitScope_Output, &format, sizeof format,
                      "the output stream format", formatHint);
     const UInt32 maxFrames = options.blockFrames;
-    unit.setProperty(kAudioUnitProperty_MaximumFramesPerSlice, kAudioUnitScope_Global, &maxFrames, sizeof maxFrames,
-                     "a block size of " + std::to_string(maxFrames) + " frames", "try another --block");
+    unit.setProperty(kAudioUnitProperty_MaximumFramesPerSlice, kAudioUnitScope_Global, &maxFrames,
+                     sizeof maxFrames, "a block size of " + std::to_string(maxFrames) + " frames",
+                     "try another --block");
 
     InputFeed feed{nullptr, 0, 0};
     const AURenderCallbackStruct callback{supplyInput, &feed};
@@ -214,8 +219,8 @@ ProcessSummary processFile(const CatalogEntry& component, const ProcessOptions& 
     Transport transport{options.tempo.value_or(0.0), reader.sampleRate(), 0.0};
     if (options.tempo) {
         const HostCallbackInfo callbacks{&transport, beatAndTempo, nullptr, nullptr};
-        unit.setProperty(kAudioUnitProperty_HostCallbacks, kAudioUnitScope_Global, &callbacks, sizeof callbacks,
-                         "the host callbacks");
+        unit.setProperty(kAudioUnitProperty_HostCallbacks, kAudioUnitScope_Global, &callbacks,
+                         sizeof callbacks, "the host callbacks");
     }
     if (options.stateIn) {
         const CFPtr state = readPropertyListFile(*options.stateIn);
@@ -238,11 +243,13 @@ ProcessSummary processFile(const CatalogEntry& component, const ProcessOptions& 
     // cost more than the rendering. The next chunk is read and the last one
     // written, each converted between interleaved and planar, on threads of
     // their own while this one renders.
-    const uint32_t chunkFrames = (std::max(options.blockFrames, kChunkFrames) / options.blockFrames) * options.blockFrames;
+    const uint32_t chunkFrames =
+        (std::max(options.blockFrames, kChunkFrames) / options.blockFrames) * options.blockFrames;
     PlanarChunk inChunks[2]{{channels, chunkFrames}, {channels, chunkFrames}};
     PlanarChunk outChunks[2]{{channels, chunkFrames}, {channels, chunkFrames}};
     // Reads and writes are each one at a time, so one interleaved buffer each.
-    std::vector<float> readBuffer(static_cast<size_t>(channels) * chunkFrames), writeBuffer(readBuffer.size());
+    std::vector<float> readBuffer(static_cast<size_t>(channels) * chunkFrames),
+        writeBuffer(readBuffer.size());
     const auto readInto = [&](int slot) {
         return std::async(std::launch::async, [&reader, &readBuffer, &inChunks, slot, chunkFrames] {
             const auto frames = static_cast<uint32_t>(reader.read(readBuffer.data(), chunkFrames));
@@ -267,17 +274,20 @@ ProcessSummary processFile(const CatalogEntry& component, const ProcessOptions& 
 
             const std::vector<AudioUnitParameterEvent> events = automation.eventsForBlock(position, frames);
             if (!events.empty())
-                checkStatus(AudioUnitScheduleParameters(unit.get(), events.data(), static_cast<UInt32>(events.size())),
-                            "'" + unit.name() + "' refused the automation at frame " + std::to_string(position),
+                checkStatus(AudioUnitScheduleParameters(unit.get(), events.data(),
+                                                        static_cast<UInt32>(events.size())),
+                            "'" + unit.name() + "' refused the automation at frame " +
+                                std::to_string(position),
                             "check the automation file against 'auhost info " + unit.name() + "'");
 
             AudioTimeStamp time{};
             time.mSampleTime = static_cast<double>(position);
             time.mFlags = kAudioTimeStampSampleTimeValid;
             AudioUnitRenderActionFlags flags = 0;
-            checkStatus(AudioUnitRender(unit.get(), &flags, &time, 0, frames, &outChunks[slot].list(offset, frames)),
-                        "'" + unit.name() + "' failed to render at frame " + std::to_string(position),
-                        "try another --block size; if it persists the unit is faulty");
+            checkStatus(
+                AudioUnitRender(unit.get(), &flags, &time, 0, frames, &outChunks[slot].list(offset, frames)),
+                "'" + unit.name() + "' failed to render at frame " + std::to_string(position),
+                "try another --block size; if it persists the unit is faulty");
             position += frames;
             progress.update(static_cast<int64_t>(position));
         }
@@ -296,14 +306,14 @@ ProcessSummary processFile(const CatalogEntry& component, const ProcessOptions& 
     if (options.stateOut) {
         CFPropertyListRef state = nullptr;
         UInt32 size = sizeof state;
-        checkStatus(AudioUnitGetProperty(unit.get(), kAudioUnitProperty_ClassInfo, kAudioUnitScope_Global, 0, &state,
-                                         &size),
+        checkStatus(AudioUnitGetProperty(unit.get(), kAudioUnitProperty_ClassInfo, kAudioUnitScope_Global, 0,
+                                         &state, &size),
                     "cannot read the state of '" + unit.name() + "'", "the unit may be faulty");
         const CFPtr owner(state);
         writePropertyListFile(*options.stateOut, state);
     }
-    return {options.output,  static_cast<int64_t>(position), channels, reader.sampleRate(), writer.peak(),
-            writer.rms(),    writer.clippedSamples()};
+    return {options.output, static_cast<int64_t>(position), channels, reader.sampleRate(), writer.peak(),
+            writer.rms(),   writer.clippedSamples()};
 }
 
 std::string describe(const ProcessSummary& summary)
@@ -317,8 +327,8 @@ std::string describe(const ProcessSummary& summary)
         return std::string(text);
     };
     std::string line = summary.output + ": " + std::to_string(summary.frames) + " frames, " +
-                       std::to_string(summary.channels) + " ch, " + formatNumber(summary.sampleRate) + " Hz, peak " +
-                       decibels(summary.peak) + ", rms " + decibels(summary.rms);
+                       std::to_string(summary.channels) + " ch, " + formatNumber(summary.sampleRate) +
+                       " Hz, peak " + decibels(summary.peak) + ", rms " + decibels(summary.rms);
     if (summary.clippedSamples) line += ", " + std::to_string(summary.clippedSamples) + " samples clipped";
     return line;
 }

@@ -16,16 +16,16 @@
 struct ProcessOptions {
     std::string input;
     std::string output;
-    std::optional<std::string> preset;     // number or name
-    std::vector<std::string> settings;     // "ID=VALUE" or "NAME=VALUE", applied in order
-    std::optional<std::string> stateIn;    // restored first
-    std::optional<std::string> stateOut;   // written after processing
+    std::optional<std::string> preset;   // number or name
+    std::vector<std::string> settings;   // "ID=VALUE" or "NAME=VALUE", applied in order
+    std::optional<std::string> stateIn;  // restored first
+    std::optional<std::string> stateOut; // written after processing
     std::optional<std::string> automation;
-    std::optional<double> tempo;           // beats per minute; none: no host callbacks
+    std::optional<double> tempo; // beats per minute; none: no host callbacks
     uint32_t blockFrames = 512;
     bool bypass = false;
     SampleEncoding encoding = SampleEncoding::SameAsInput;
-    bool showProgress = false;             // on stderr, for files over ten seconds
+    bool showProgress = false; // on stderr, for files over ten seconds
 };
 
 struct ProcessSummary {

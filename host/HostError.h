@@ -10,7 +10,7 @@
 #include "platform/components/Components.h"
 
 class HostError : public std::runtime_error {
-public:
+  public:
     explicit HostError(const std::string& message, std::string hint = {})
         : std::runtime_error(message), hint(std::move(hint))
     {
@@ -20,7 +20,7 @@ public:
 
 // A command line that cannot be understood (exit status 2).
 class UsageError : public HostError {
-public:
+  public:
     using HostError::HostError;
 };
 

@@ -29,21 +29,34 @@ void printJson(const CatalogEntry& entry, const UnitFacts& facts, const Catalog&
 {
     JsonWriter json;
     json.beginObject()
-        .key("codes").value(formatCodes(entry.description))
-        .key("name").value(entry.name)
-        .key("bundle").value(entry.bundle)
-        .key("version").value(facts.version)
-        .key("versionString").value(formatVersion(facts.version))
-        .key("parameters").beginArray();
+        .key("codes")
+        .value(formatCodes(entry.description))
+        .key("name")
+        .value(entry.name)
+        .key("bundle")
+        .value(entry.bundle)
+        .key("version")
+        .value(facts.version)
+        .key("versionString")
+        .value(formatVersion(facts.version))
+        .key("parameters")
+        .beginArray();
     for (const ParameterDescription& p : facts.parameters)
         json.beginObject()
-            .key("id").value(p.id)
-            .key("name").value(p.name)
-            .key("min").value(static_cast<double>(p.min))
-            .key("max").value(static_cast<double>(p.max))
-            .key("default").value(static_cast<double>(p.defaultValue))
-            .key("unit").value(parameterUnitName(p.unit))
-            .key("flags").value(p.flags)
+            .key("id")
+            .value(p.id)
+            .key("name")
+            .value(p.name)
+            .key("min")
+            .value(static_cast<double>(p.min))
+            .key("max")
+            .value(static_cast<double>(p.max))
+            .key("default")
+            .value(static_cast<double>(p.defaultValue))
+            .key("unit")
+            .value(parameterUnitName(p.unit))
+            .key("flags")
+            .value(p.flags)
             .endObject();
     json.endArray().key("presets").beginArray();
     for (const PresetDescription& preset : facts.presets)
@@ -51,15 +64,25 @@ void printJson(const CatalogEntry& entry, const UnitFacts& facts, const Catalog&
     json.endArray().key("channelConfigurations").beginArray();
     for (const AUChannelInfo& info : facts.channels)
         json.beginObject()
-            .key("inputs").value(static_cast<int32_t>(info.inChannels))
-            .key("outputs").value(static_cast<int32_t>(info.outChannels))
+            .key("inputs")
+            .value(static_cast<int32_t>(info.inChannels))
+            .key("outputs")
+            .value(static_cast<int32_t>(info.outChannels))
             .endObject();
     json.endArray()
-        .key("latency").value(facts.latency)
-        .key("tailTime").value(facts.tailTime)
-        .key("editors").beginArray();
+        .key("latency")
+        .value(facts.latency)
+        .key("tailTime")
+        .value(facts.tailTime)
+        .key("editors")
+        .beginArray();
     for (const ComponentDescription& editor : facts.editors)
-        json.beginObject().key("codes").value(formatCodes(editor)).key("name").value(editorName(catalog, editor)).endObject();
+        json.beginObject()
+            .key("codes")
+            .value(formatCodes(editor))
+            .key("name")
+            .value(editorName(catalog, editor))
+            .endObject();
     json.endArray().endObject();
     std::printf("%s\n", json.text().c_str());
 }
@@ -74,14 +97,16 @@ void printText(const CatalogEntry& entry, const UnitFacts& facts, const Catalog&
                 formatNumber(facts.tailTime).c_str());
     for (const ComponentDescription& editor : facts.editors)
         std::printf("  editor:    %s %s\n", formatCodes(editor).c_str(), editorName(catalog, editor).c_str());
-    std::printf("\nParameters (%zu):\n  %4s  %-24s %10s %10s %10s  %-12s %s\n", facts.parameters.size(), "id", "name",
-                "min", "max", "default", "unit", "flags");
+    std::printf("\nParameters (%zu):\n  %4s  %-24s %10s %10s %10s  %-12s %s\n", facts.parameters.size(), "id",
+                "name", "min", "max", "default", "unit", "flags");
     for (const ParameterDescription& p : facts.parameters)
-        std::printf("  %4u  %-24s %10s %10s %10s  %-12s 0x%08X\n", p.id, p.name.empty() ? "-" : p.name.c_str(),
-                    formatNumber(p.min).c_str(), formatNumber(p.max).c_str(), formatNumber(p.defaultValue).c_str(),
+        std::printf("  %4u  %-24s %10s %10s %10s  %-12s 0x%08X\n", p.id,
+                    p.name.empty() ? "-" : p.name.c_str(), formatNumber(p.min).c_str(),
+                    formatNumber(p.max).c_str(), formatNumber(p.defaultValue).c_str(),
                     parameterUnitName(p.unit).c_str(), p.flags);
     std::printf("\nFactory presets (%zu):\n", facts.presets.size());
-    for (const PresetDescription& preset : facts.presets) std::printf("  %4d  %s\n", preset.number, preset.name.c_str());
+    for (const PresetDescription& preset : facts.presets)
+        std::printf("  %4d  %s\n", preset.number, preset.name.c_str());
 }
 
 int runInfo(const CommandLine& arguments, const Catalog& catalog)
@@ -89,8 +114,9 @@ int runInfo(const CommandLine& arguments, const Catalog& catalog)
     expectPositionals(arguments, 1, "auhost info COMPONENT [--json]");
     const CatalogEntry& entry = catalog.find(arguments.positionals()[0]);
     const EffectUnit unit(entry);
-    const UnitFacts facts{unit.version(), unit.parameters(),    unit.factoryPresets(), unit.channelConfigurations(),
-                          unit.latency(), unit.tailTime(),      unit.editorViews()};
+    const UnitFacts facts{
+        unit.version(), unit.parameters(), unit.factoryPresets(), unit.channelConfigurations(),
+        unit.latency(), unit.tailTime(),   unit.editorViews()};
     if (arguments.flag("json"))
         printJson(entry, facts, catalog);
     else
@@ -98,7 +124,7 @@ int runInfo(const CommandLine& arguments, const Catalog& catalog)
     return 0;
 }
 
-}  // namespace
+} // namespace
 
 const Command infoCommand{
     "info",

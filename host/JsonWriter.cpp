@@ -15,10 +15,14 @@ size_t validSequence(std::string_view text)
     size_t length;
     uint32_t code;
     if (lead < 0x80) return 1;
-    if (lead >= 0xC2 && lead <= 0xDF) length = 2, code = lead & 0x1F;
-    else if (lead >= 0xE0 && lead <= 0xEF) length = 3, code = lead & 0x0F;
-    else if (lead >= 0xF0 && lead <= 0xF4) length = 4, code = lead & 0x07;
-    else return 0;
+    if (lead >= 0xC2 && lead <= 0xDF)
+        length = 2, code = lead & 0x1F;
+    else if (lead >= 0xE0 && lead <= 0xEF)
+        length = 3, code = lead & 0x0F;
+    else if (lead >= 0xF0 && lead <= 0xF4)
+        length = 4, code = lead & 0x07;
+    else
+        return 0;
     if (text.size() < length) return 0;
     for (size_t i = 1; i < length; ++i) {
         if ((byte(i) & 0xC0) != 0x80) return 0;
@@ -29,7 +33,7 @@ size_t validSequence(std::string_view text)
     return overlong || surrogate || code > 0x10FFFF ? 0 : length;
 }
 
-}  // namespace
+} // namespace
 
 void JsonWriter::separate()
 {

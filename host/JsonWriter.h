@@ -10,7 +10,7 @@
 #include <vector>
 
 class JsonWriter {
-public:
+  public:
     JsonWriter& beginObject() { return open('{'); }
     JsonWriter& endObject() { return close('}'); }
     JsonWriter& beginArray() { return open('['); }
@@ -26,9 +26,9 @@ public:
 
     const std::string& text() const { return out; }
 
-private:
+  private:
     std::string out;
-    std::vector<bool> needsComma;  // one per open container
+    std::vector<bool> needsComma; // one per open container
     bool afterKey = false;
 
     void separate();

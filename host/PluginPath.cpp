@@ -6,7 +6,6 @@
 #include <filesystem>
 #include <set>
 
-
 namespace fs = std::filesystem;
 
 std::string userPluginFolder()
@@ -44,11 +43,13 @@ Catalog registerPlugins(const std::vector<std::string>& givenFolders)
         }
         std::vector<fs::path> bundles;
         for (const fs::directory_entry& entry : fs::directory_iterator(folder, error))
-            if (entry.path().extension() == ".component" && entry.is_directory(error)) bundles.push_back(entry.path());
+            if (entry.path().extension() == ".component" && entry.is_directory(error))
+                bundles.push_back(entry.path());
         std::ranges::sort(bundles);
         for (const fs::path& bundle : bundles) {
             if (!bundleNames.insert(bundle.filename().string()).second) continue;
-            const platform::BundleRegistration registration = platform::RegisterComponentBundle(bundle.string());
+            const platform::BundleRegistration registration =
+                platform::RegisterComponentBundle(bundle.string());
             for (const std::string& message : registration.errors)
                 std::fprintf(stderr, "auhost: warning: %s\n", message.c_str());
             for (Component component : registration.components) {

@@ -8,8 +8,8 @@
 namespace {
 
 constexpr OptionSpec options[] = {
-    {"preset", "N|NAME"},  {"set", "PARAMETER=VALUE"}, {"state", "FILE"},  {"save-state", "FILE"},
-    {"tempo", "BPM"},      {"block", "FRAMES"},        {"automation", "FILE"}, {"bypass", ""},
+    {"preset", "N|NAME"}, {"set", "PARAMETER=VALUE"}, {"state", "FILE"},      {"save-state", "FILE"},
+    {"tempo", "BPM"},     {"block", "FRAMES"},        {"automation", "FILE"}, {"bypass", ""},
     {"format", "FORMAT"},
 };
 
@@ -40,7 +40,7 @@ int runProcess(const CommandLine& arguments, const Catalog& catalog)
     return 0;
 }
 
-}  // namespace
+} // namespace
 
 const Command processCommand{
     "process",

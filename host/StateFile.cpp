@@ -12,12 +12,13 @@ CFPtr readPropertyListFile(const std::string& path)
     std::ifstream in(path, std::ios::binary);
     if (!in) throw HostError("cannot open state file '" + path + "'", "check the path");
     const std::vector<char> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    if (in.bad()) throw HostError("cannot read state file '" + path + "'", "check that it is a readable file");
+    if (in.bad())
+        throw HostError("cannot read state file '" + path + "'", "check that it is a readable file");
     const CFPtr data(CFDataCreate(nullptr, reinterpret_cast<const UInt8*>(bytes.data()),
                                   static_cast<CFIndex>(bytes.size())));
     CFErrorRef error = nullptr;
-    CFPtr list(CFPropertyListCreateWithData(nullptr, static_cast<CFDataRef>(data.get()), kCFPropertyListImmutable,
-                                            nullptr, &error));
+    CFPtr list(CFPropertyListCreateWithData(nullptr, static_cast<CFDataRef>(data.get()),
+                                            kCFPropertyListImmutable, nullptr, &error));
     if (error) CFRelease(error);
     if (!list)
         throw HostError("state file '" + path + "' is not a property list",

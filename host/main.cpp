@@ -16,9 +16,8 @@ constexpr OptionSpec commonOptions[] = {{"plugins", "DIR"}, {"help", ""}};
 
 void printUsage(FILE* stream)
 {
-    std::fprintf(stream,
-                 "Usage: auhost COMMAND [OPTION]... [ARGUMENT]...\n"
-                 "Hosts Audio Unit effects from the command line.\n\nCommands:\n");
+    std::fprintf(stream, "Usage: auhost COMMAND [OPTION]... [ARGUMENT]...\n"
+                         "Hosts Audio Unit effects from the command line.\n\nCommands:\n");
     for (const Command* command : commands)
         std::fprintf(stream, "  %-9.*s %.*s\n", static_cast<int>(command->name.size()), command->name.data(),
                      static_cast<int>(command->summary.size()), command->summary.data());
@@ -46,7 +45,7 @@ int run(const Command& command, const std::vector<std::string>& arguments)
     return command.run(commandLine, registerPlugins(commandLine.values("plugins")));
 }
 
-}  // namespace
+} // namespace
 
 int main(int argc, char** argv)
 {

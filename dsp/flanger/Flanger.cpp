@@ -16,7 +16,7 @@ int32_t ringLengthFor(float sampleRate, float maxDelaySeconds)
     return static_cast<int32_t>(std::min(samples, 16777216.0f)) + 1;
 }
 
-}  // namespace
+} // namespace
 
 template <typename Sample>
 DelayLine<Sample>::DelayLine(float sampleRate, float maxDelaySeconds)
@@ -29,8 +29,7 @@ DelayLine<Sample>::DelayLine(float sampleRate, float maxDelaySeconds)
         delayCurve[k] = std::exp(static_cast<float>(k) * 0.0009765625f * logRange) * 2.2675737e-05f;
 }
 
-template <typename Sample>
-void DelayLine<Sample>::clearChannel(int channel)
+template <typename Sample> void DelayLine<Sample>::clearChannel(int channel)
 {
     for (Sample& slot : ring) dsp::setLane(slot, channel, 0.0f);
     for (Sample* s : {&state.toneFilter.lastInput, &state.toneFilter.lastOutput, &state.toneFilter.output,
@@ -41,9 +40,11 @@ void DelayLine<Sample>::clearChannel(int channel)
 template class DelayLine<float>;
 template class DelayLine<StereoSample>;
 
-}  // namespace flanger::detail
+} // namespace flanger::detail
 
-Flanger::Flanger(float sampleRate, float maxDelaySeconds) : lfo(sampleRate), line(sampleRate, maxDelaySeconds) {}
+Flanger::Flanger(float sampleRate, float maxDelaySeconds) : lfo(sampleRate), line(sampleRate, maxDelaySeconds)
+{
+}
 
 float Flanger::process(float x, float rate, float depth, float delay, float feedback)
 {

@@ -9,12 +9,11 @@
 
 // One-pole filter memory: the tone filter inside each delay line and the DC
 // blockers on the wet signals. The offset keeps the recursion off denormals.
-template <typename Sample>
-struct BasicFilterState {
+template <typename Sample> struct BasicFilterState {
     Sample lastInput = dsp::broadcast<Sample>(0.0f);
     Sample lastOutput = dsp::broadcast<Sample>(0.0f);
     Sample output = dsp::broadcast<Sample>(0.0f);
-    float offset = 2.3283064e-10f;  // 2^-32
+    float offset = 2.3283064e-10f; // 2^-32
 };
 
 using FilterState = BasicFilterState<float>;
@@ -23,8 +22,7 @@ namespace flanger::detail {
 
 // Where one tick reads the ring: whole samples back, and the allpass
 // coefficient for the fraction; and the delay D they come from.
-template <typename Sample>
-struct Tap {
+template <typename Sample> struct Tap {
     dsp::Index<Sample> samplesBack;
     Sample coefficient;
     Sample delay;
@@ -39,16 +37,15 @@ struct Tap {
 // only, so an owner can compute a run of taps ahead (several frames to a
 // register) and then the audio, which lets the processor overlap many more
 // frames than one long chain per frame.
-template <typename Sample>
-class DelayLine {
-public:
+template <typename Sample> class DelayLine {
+  public:
     DelayLine(float sampleRate, float maxDelaySeconds);
 
     // What one tick hands the next. An owner running many frames keeps a
     // copy in registers and puts it back after the run.
     struct State {
         int32_t writePosition;
-        Sample delaySamples = dsp::broadcast<Sample>(0.0f);  // of the last tick
+        Sample delaySamples = dsp::broadcast<Sample>(0.0f); // of the last tick
         Sample allpassState = dsp::broadcast<Sample>(0.0f);
         BasicFilterState<Sample> toneFilter;
         Sample feedbackSample = dsp::broadcast<Sample>(0.0f);
@@ -57,8 +54,7 @@ public:
 
     // l is the LFO value of each channel, in -1 ... 1; V is Sample or holds
     // several frames of it.
-    template <typename V>
-    Tap<V> tap(V l, V depth, V delay) const;
+    template <typename V> Tap<V> tap(V l, V depth, V delay) const;
     Sample process(State& s, Sample x, Tap<Sample> tap, float feedback);
 
     // Empties one channel's ring and recursions after a non-finite value
@@ -68,7 +64,7 @@ public:
     int32_t getRingLength() const { return ringLength; }
     Sample getDelaySamples() const { return state.delaySamples; }
 
-private:
+  private:
     static constexpr int kCurveLength = 2048;
 
     // The delay D runs from 1 to ringLength samples. The ring holds one slot
@@ -102,7 +98,8 @@ template <typename V>
 }
 
 template <typename Sample>
-[[gnu::always_inline]] inline Sample DelayLine<Sample>::process(State& s, Sample x, Tap<Sample> tap, float feedback)
+[[gnu::always_inline]] inline Sample DelayLine<Sample>::process(State& s, Sample x, Tap<Sample> tap,
+                                                                float feedback)
 {
     using dsp::broadcast;
 
@@ -148,12 +145,12 @@ template <typename Sample>
     return out;
 }
 
-}  // namespace flanger::detail
+} // namespace flanger::detail
 
 // One flanger channel: a delay line of up to maxDelaySeconds swept by its own
 // triangle LFO.
 class Flanger {
-public:
+  public:
     Flanger(float sampleRate, float maxDelaySeconds);
 
     float process(float x, float rate, float depth, float delay, float feedback);
@@ -163,6 +160,6 @@ public:
 
     Lfo lfo;
 
-private:
+  private:
     flanger::detail::DelayLine<float> line;
 };

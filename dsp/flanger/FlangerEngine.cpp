@@ -11,10 +11,9 @@ float smooth(float s, float p, float offset)
     return (s * 3999.0f + p * p) * 0.00025f + offset;
 }
 
-}  // namespace
+} // namespace
 
-FlangerEngine::Channels::Channels(float sampleRate)
-    : lfo(sampleRate), lines(sampleRate, 0.025f)
+FlangerEngine::Channels::Channels(float sampleRate) : lfo(sampleRate), lines(sampleRate, 0.025f)
 {
 }
 

@@ -12,7 +12,7 @@
 // blocking and a dry/wet mix. Runs on the render thread; reads the parameter
 // array, which other threads write one float at a time, once per frame.
 class FlangerEngine {
-public:
+  public:
     FlangerEngine(float sampleRate, float* parameters);
 
     // Rebuilds both delay lines at a new sample rate (empty rings, LFOs at
@@ -32,7 +32,7 @@ public:
 
     float* parameters;
 
-private:
+  private:
     using Tap = flanger::detail::Tap<StereoSample>;
     using Line = flanger::detail::DelayLine<StereoSample>;
 
@@ -49,7 +49,7 @@ private:
     // What the tap pass carries from frame to frame, held in registers over a
     // run and put back after it.
     struct Control {
-        float phase, depth, delay;  // smoothed
+        float phase, depth, delay; // smoothed
         StereoSample lfoPhase;
     };
     // The same for the audio pass.

@@ -4,15 +4,13 @@
 
 namespace flanger::detail {
 
-template <typename Sample>
-BasicLfo<Sample>::BasicLfo(float sampleRate) : sampleRate(sampleRate)
+template <typename Sample> BasicLfo<Sample>::BasicLfo(float sampleRate) : sampleRate(sampleRate)
 {
     for (int shape = 0; shape < 4; ++shape) setWaveform(shape);
     rate = 256.0f / sampleRate;
 }
 
-template <typename Sample>
-void BasicLfo<Sample>::setWaveform(int shape)
+template <typename Sample> void BasicLfo<Sample>::setWaveform(int shape)
 {
     if (shape < 0 || shape > 3) return;
     auto& table = tables[static_cast<size_t>(shape)];
@@ -42,8 +40,7 @@ void BasicLfo<Sample>::setWaveform(int shape)
     }
 }
 
-template <typename Sample>
-Sample BasicLfo<Sample>::wrapPhase(Sample phases)
+template <typename Sample> Sample BasicLfo<Sample>::wrapPhase(Sample phases)
 {
     for (int lane = 0; lane < dsp::kLanes<Sample>; ++lane) {
         float p = dsp::lane(phases, lane);
@@ -53,25 +50,24 @@ Sample BasicLfo<Sample>::wrapPhase(Sample phases)
             p += 255.0f;
             if (p < 0.0f) p = std::fmod(p, 255.0f) + 255.0f;
         }
-        if (!(p >= 0.0f && p <= 255.0f)) p = 0.0f;  // NaN, or infinity through fmod
+        if (!(p >= 0.0f && p <= 255.0f)) p = 0.0f; // NaN, or infinity through fmod
         dsp::setLane(phases, lane, p);
     }
     return phases;
 }
 
-template <typename Sample>
-void BasicLfo<Sample>::drawRandom(dsp::Index<Sample> index, bool keepPrevious)
+template <typename Sample> void BasicLfo<Sample>::drawRandom(dsp::Index<Sample> index, bool keepPrevious)
 {
     // A channel draws on every tick whose phase lies in [0, 1).
     for (int lane = 0; lane < dsp::kLanes<Sample>; ++lane) {
         if (dsp::lane(index, lane) != 0) continue;
         if (keepPrevious) dsp::setLane(heldRandomValue, lane, dsp::lane(randomValue, lane));
         const auto r = static_cast<float>(generators[static_cast<size_t>(lane)]() >> 1);
-        dsp::setLane(randomValue, lane, (r * 4.656612873077393e-10f - 0.5f) * 2.0f);  // 2^-31
+        dsp::setLane(randomValue, lane, (r * 4.656612873077393e-10f - 0.5f) * 2.0f); // 2^-31
     }
 }
 
 template class BasicLfo<float>;
 template class BasicLfo<StereoSample>;
 
-}  // namespace flanger::detail
+} // namespace flanger::detail

@@ -11,9 +11,8 @@ namespace flanger::detail {
 // Table oscillator for one channel (float) or two in lockstep (StereoSample)
 // at a common rate. The phase counts in table units (256 per table) but wraps
 // by 255, so a cycle lasts 255 units.
-template <typename Sample>
-class BasicLfo {
-public:
+template <typename Sample> class BasicLfo {
+  public:
     explicit BasicLfo(float sampleRate);
 
     // Shapes 0 sine, 1 triangle, 2 rising saw, 3 square; other numbers are ignored.
@@ -28,13 +27,12 @@ public:
     // read, read() interpolates a table shape there. Reads, unlike the
     // phase, do not depend on one another, so V may hold several frames.
     Sample advance(Sample& current) const;
-    template <typename V>
-    V read(V position, int shape) const;
+    template <typename V> V read(V position, int shape) const;
 
     // Public so the owner can slave one oscillator to another.
     Sample phase = dsp::broadcast<Sample>(0.0f);
 
-private:
+  private:
     static constexpr int kTableSize = 257;
 
     float rate;
@@ -78,8 +76,7 @@ template <typename V>
     return (1.0f - f) * dsp::gather<V>(table, i) + f * dsp::gather<V>(table + 1, i);
 }
 
-template <typename Sample>
-[[gnu::always_inline]] inline Sample BasicLfo<Sample>::tick(int shape)
+template <typename Sample> [[gnu::always_inline]] inline Sample BasicLfo<Sample>::tick(int shape)
 {
     const Sample p = advance(phase);
     if (shape >= 0 && shape <= 3) return read(p, shape);
@@ -87,8 +84,7 @@ template <typename Sample>
     return shape == 4 ? randomValue : heldRandomValue;
 }
 
-template <typename Sample>
-void BasicLfo<Sample>::setRate(float frequency)
+template <typename Sample> void BasicLfo<Sample>::setRate(float frequency)
 {
     // A NaN frequency never matches, so it is never mistaken for "unchanged".
     if (frequency == lastFrequency) return;
@@ -96,11 +92,11 @@ void BasicLfo<Sample>::setRate(float frequency)
     rate = 256.0f * frequency / sampleRate;
 }
 
-}  // namespace flanger::detail
+} // namespace flanger::detail
 
 // The oscillator of one flanger channel.
 class Lfo : public flanger::detail::BasicLfo<float> {
-public:
+  public:
     using BasicLfo::BasicLfo;
     virtual ~Lfo() = default;
 };

@@ -56,8 +56,7 @@ void ShelvingFilter<Kind, Sample>::design(float frequency, float q, float gainDb
     a2 = rawA2 * inverseA0;
 }
 
-template <ShelfKind Kind, typename Sample>
-void ShelvingFilter<Kind, Sample>::clearChannel(int channel)
+template <ShelfKind Kind, typename Sample> void ShelvingFilter<Kind, Sample>::clearChannel(int channel)
 {
     for (Sample* s : {&state.in3, &state.in2, &state.in1, &state.out1, &state.out2, &state.currentOutput})
         dsp::setLane(*s, channel, 0.0f);
@@ -68,4 +67,4 @@ template class ShelvingFilter<ShelfKind::High, float>;
 template class ShelvingFilter<ShelfKind::Low, StereoSample>;
 template class ShelvingFilter<ShelfKind::High, StereoSample>;
 
-}  // namespace tilteq::detail
+} // namespace tilteq::detail

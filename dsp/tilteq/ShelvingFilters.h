@@ -12,9 +12,8 @@ enum class ShelfKind { Low, High };
 // (float) or two in lockstep (StereoSample) that share one design. The
 // feed-forward part runs one sample late with its coefficients reversed, and
 // the stored inputs are shaped by a small cubic as they move down the history.
-template <ShelfKind Kind, typename Sample>
-class ShelvingFilter {
-public:
+template <ShelfKind Kind, typename Sample> class ShelvingFilter {
+  public:
     ShelvingFilter(float sampleRate, int32_t maxGainDb);
 
     // The history one tick hands the next. An owner running many frames
@@ -31,14 +30,17 @@ public:
 
     void calcCoefficients(float frequency, float q, float gainDb);
     // position 0 cuts by maxGainDb, 0.5 is flat, 1 boosts by maxGainDb.
-    Sample tick(Sample x, float frequency, float q, float position) { return tick(state, x, frequency, q, position); }
+    Sample tick(Sample x, float frequency, float q, float position)
+    {
+        return tick(state, x, frequency, q, position);
+    }
     Sample tick(State& s, Sample x, float frequency, float q, float position);
     static void updateHistory(State& s, Sample x, Sample y);
 
     // Empties one channel's history after a non-finite value entered it.
     void clearChannel(int channel);
 
-private:
+  private:
     int32_t maxGainDb;
     float sampleRate;
     float inverseA0 = 0.0f;
@@ -61,7 +63,8 @@ private:
 
 // Inline: called for every sample, and on most calls the design is unchanged.
 template <ShelfKind Kind, typename Sample>
-[[gnu::always_inline]] inline void ShelvingFilter<Kind, Sample>::calcCoefficients(float frequency, float q, float gainDb)
+[[gnu::always_inline]] inline void ShelvingFilter<Kind, Sample>::calcCoefficients(float frequency, float q,
+                                                                                  float gainDb)
 {
     // An unchanged design would give the same coefficients bit for bit.
     if (q == cachedQ && gainDb == cachedGainDb && frequency == cachedFrequency) return;
@@ -69,8 +72,8 @@ template <ShelfKind Kind, typename Sample>
 }
 
 template <ShelfKind Kind, typename Sample>
-[[gnu::always_inline]] inline Sample ShelvingFilter<Kind, Sample>::tick(State& s, Sample x, float frequency, float q,
-                                                                       float position)
+[[gnu::always_inline]] inline Sample ShelvingFilter<Kind, Sample>::tick(State& s, Sample x, float frequency,
+                                                                        float q, float position)
 {
     const auto gain = static_cast<float>(maxGainDb);
     calcCoefficients(frequency, q, gain + (1.0f - position) * gain * -2.0f);
@@ -83,8 +86,7 @@ template <ShelfKind Kind, typename Sample>
 // Mild cubic colouring of the history. The cubic folds back above |v| = 13
 // and diverges beyond, so the value is held to +-12 first: a loud bass input
 // would otherwise run the cascade to infinity.
-template <typename Sample>
-Sample shape(Sample v, float k)
+template <typename Sample> Sample shape(Sample v, float k)
 {
     v = dsp::minimum(dsp::maximum(v, -12.0f), 12.0f);
     return v + (v - k) * -0.002f * v * v;
@@ -106,14 +108,14 @@ void ShelvingFilter<Kind, Sample>::updateHistory(State& s, Sample x, Sample y)
     s.out1 = y;
 }
 
-}  // namespace tilteq::detail
+} // namespace tilteq::detail
 
 class LowShelf : public tilteq::detail::ShelvingFilter<tilteq::detail::ShelfKind::Low, float> {
-public:
+  public:
     using ShelvingFilter::ShelvingFilter;
 };
 
 class HighShelf : public tilteq::detail::ShelvingFilter<tilteq::detail::ShelfKind::High, float> {
-public:
+  public:
     using ShelvingFilter::ShelvingFilter;
 };

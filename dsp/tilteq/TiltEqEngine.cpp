@@ -37,7 +37,8 @@ void TiltEqEngine::process(float* left, float* right, uint32_t frames)
 
 TiltEqEngine::Running TiltEqEngine::running() const
 {
-    return {smoothedFrequency, smoothedShelf, filters->tiltHigh.state, filters->tiltLow.state, filters->bass.state};
+    return {smoothedFrequency, smoothedShelf, filters->tiltHigh.state, filters->tiltLow.state,
+            filters->bass.state};
 }
 
 void TiltEqEngine::keep(const Running& r)

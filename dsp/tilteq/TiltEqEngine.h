@@ -12,7 +12,7 @@
 // parameter array, which other threads write one float at a time, once per
 // frame.
 class TiltEqEngine {
-public:
+  public:
     TiltEqEngine(float sampleRate, float* parameters);
 
     // Replaces all filters (empty histories) at a new sample rate; the
@@ -27,7 +27,7 @@ public:
 
     float* parameters;
 
-private:
+  private:
     template <tilteq::detail::ShelfKind Kind>
     using StereoShelf = tilteq::detail::ShelvingFilter<Kind, StereoSample>;
 
@@ -43,7 +43,7 @@ private:
     // What one frame hands the next, held in registers over a block and put
     // back after it.
     struct Running {
-        float frequency, shelf;  // smoothed
+        float frequency, shelf; // smoothed
         StereoShelf<tilteq::detail::ShelfKind::High>::State tiltHigh;
         StereoShelf<tilteq::detail::ShelfKind::Low>::State tiltLow;
         StereoShelf<tilteq::detail::ShelfKind::Low>::State bass;

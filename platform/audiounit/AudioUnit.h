@@ -214,8 +214,8 @@ struct AudioUnitConnection {
 };
 
 using AURenderCallback = OSStatus (*)(void* inRefCon, AudioUnitRenderActionFlags* ioActionFlags,
-                                      const AudioTimeStamp* inTimeStamp, UInt32 inBusNumber, UInt32 inNumberFrames,
-                                      AudioBufferList* ioData);
+                                      const AudioTimeStamp* inTimeStamp, UInt32 inBusNumber,
+                                      UInt32 inNumberFrames, AudioBufferList* ioData);
 
 struct AURenderCallbackStruct {
     AURenderCallback inputProc;
@@ -231,8 +231,9 @@ using HostCallback_GetMusicalTimeLocation = OSStatus (*)(void* inHostUserData,
                                                          Float64* outCurrentMeasureDownBeat);
 using HostCallback_GetTransportState = OSStatus (*)(void* inHostUserData, uint8_t* outIsPlaying,
                                                     uint8_t* outTransportStateChanged,
-                                                    Float64* outCurrentSampleInTimeLine, uint8_t* outIsCycling,
-                                                    Float64* outCycleStartBeat, Float64* outCycleEndBeat);
+                                                    Float64* outCurrentSampleInTimeLine,
+                                                    uint8_t* outIsCycling, Float64* outCycleStartBeat,
+                                                    Float64* outCycleEndBeat);
 
 struct HostCallbackInfo {
     void* hostUserData;
@@ -255,7 +256,8 @@ using AudioUnitGetParameterProc = OSStatus (*)(void* inComponentStorage, AudioUn
                                                AudioUnitParameterValue* outValue);
 using AudioUnitSetParameterProc = OSStatus (*)(void* inComponentStorage, AudioUnitParameterID inID,
                                                AudioUnitScope inScope, AudioUnitElement inElement,
-                                               AudioUnitParameterValue inValue, UInt32 inBufferOffsetInFrames);
+                                               AudioUnitParameterValue inValue,
+                                               UInt32 inBufferOffsetInFrames);
 using AudioUnitRenderProc = OSStatus (*)(void* inComponentStorage, AudioUnitRenderActionFlags* ioActionFlags,
                                          const AudioTimeStamp* inTimeStamp, UInt32 inOutputBusNumber,
                                          UInt32 inNumberFrames, AudioBufferList* ioData);
@@ -273,10 +275,11 @@ OSStatus AudioUnitSetProperty(AudioUnit unit, AudioUnitPropertyID id, AudioUnitS
 OSStatus AudioUnitGetParameter(AudioUnit unit, AudioUnitParameterID id, AudioUnitScope scope,
                                AudioUnitElement element, AudioUnitParameterValue* outValue);
 OSStatus AudioUnitSetParameter(AudioUnit unit, AudioUnitParameterID id, AudioUnitScope scope,
-                               AudioUnitElement element, AudioUnitParameterValue value, UInt32 bufferOffsetInFrames);
+                               AudioUnitElement element, AudioUnitParameterValue value,
+                               UInt32 bufferOffsetInFrames);
 OSStatus AudioUnitReset(AudioUnit unit, AudioUnitScope scope, AudioUnitElement element);
-OSStatus AudioUnitAddPropertyListener(AudioUnit unit, AudioUnitPropertyID id, AudioUnitPropertyListenerProc proc,
-                                      void* userData);
+OSStatus AudioUnitAddPropertyListener(AudioUnit unit, AudioUnitPropertyID id,
+                                      AudioUnitPropertyListenerProc proc, void* userData);
 OSStatus AudioUnitRemovePropertyListener(AudioUnit unit, AudioUnitPropertyID id,
                                          AudioUnitPropertyListenerProc proc);
 OSStatus AudioUnitRemovePropertyListenerWithUserData(AudioUnit unit, AudioUnitPropertyID id,
@@ -286,10 +289,11 @@ OSStatus AudioUnitRender(AudioUnit unit, AudioUnitRenderActionFlags* ioActionFla
                          AudioBufferList* ioData);
 OSStatus AudioUnitAddRenderNotify(AudioUnit unit, AURenderCallback proc, void* userData);
 OSStatus AudioUnitRemoveRenderNotify(AudioUnit unit, AURenderCallback proc, void* userData);
-OSStatus AudioUnitScheduleParameters(AudioUnit unit, const AudioUnitParameterEvent* events, UInt32 numberOfEvents);
+OSStatus AudioUnitScheduleParameters(AudioUnit unit, const AudioUnitParameterEvent* events,
+                                     UInt32 numberOfEvents);
 
 // Atomically replaces *address by newValue if it holds oldValue; true if it
 // did. Pointer-sized, for the lock-free stacks of pointers.
 uint8_t CompareAndSwap(uintptr_t oldValue, uintptr_t newValue, uintptr_t* address);
 
-}  // extern "C"
+} // extern "C"

@@ -39,7 +39,8 @@ OSStatus AudioUnitGetParameter(AudioUnit unit, AudioUnitParameterID id, AudioUni
 }
 
 OSStatus AudioUnitSetParameter(AudioUnit unit, AudioUnitParameterID id, AudioUnitScope scope,
-                               AudioUnitElement element, AudioUnitParameterValue value, UInt32 bufferOffsetInFrames)
+                               AudioUnitElement element, AudioUnitParameterValue value,
+                               UInt32 bufferOffsetInFrames)
 {
     return callSelector(unit, kAudioUnitSetParameterSelect, id, scope, element, value, bufferOffsetInFrames);
 }
@@ -49,13 +50,14 @@ OSStatus AudioUnitReset(AudioUnit unit, AudioUnitScope scope, AudioUnitElement e
     return callSelector(unit, kAudioUnitResetSelect, scope, element);
 }
 
-OSStatus AudioUnitAddPropertyListener(AudioUnit unit, AudioUnitPropertyID id, AudioUnitPropertyListenerProc proc,
-                                      void* userData)
+OSStatus AudioUnitAddPropertyListener(AudioUnit unit, AudioUnitPropertyID id,
+                                      AudioUnitPropertyListenerProc proc, void* userData)
 {
     return callSelector(unit, kAudioUnitAddPropertyListenerSelect, id, proc, userData);
 }
 
-OSStatus AudioUnitRemovePropertyListener(AudioUnit unit, AudioUnitPropertyID id, AudioUnitPropertyListenerProc proc)
+OSStatus AudioUnitRemovePropertyListener(AudioUnit unit, AudioUnitPropertyID id,
+                                         AudioUnitPropertyListenerProc proc)
 {
     return callSelector(unit, kAudioUnitRemovePropertyListenerSelect, id, proc);
 }
@@ -66,11 +68,12 @@ OSStatus AudioUnitRemovePropertyListenerWithUserData(AudioUnit unit, AudioUnitPr
     return callSelector(unit, kAudioUnitRemovePropertyListenerWithUserDataSelect, id, proc, userData);
 }
 
-OSStatus AudioUnitRender(AudioUnit unit, AudioUnitRenderActionFlags* ioActionFlags, const AudioTimeStamp* inTimeStamp,
-                         UInt32 outputBusNumber, UInt32 numberFrames, AudioBufferList* ioData)
+OSStatus AudioUnitRender(AudioUnit unit, AudioUnitRenderActionFlags* ioActionFlags,
+                         const AudioTimeStamp* inTimeStamp, UInt32 outputBusNumber, UInt32 numberFrames,
+                         AudioBufferList* ioData)
 {
-    return callSelector(unit, kAudioUnitRenderSelect, ioActionFlags, inTimeStamp, outputBusNumber, numberFrames,
-                        ioData);
+    return callSelector(unit, kAudioUnitRenderSelect, ioActionFlags, inTimeStamp, outputBusNumber,
+                        numberFrames, ioData);
 }
 
 OSStatus AudioUnitAddRenderNotify(AudioUnit unit, AURenderCallback proc, void* userData)
@@ -83,7 +86,8 @@ OSStatus AudioUnitRemoveRenderNotify(AudioUnit unit, AURenderCallback proc, void
     return callSelector(unit, kAudioUnitRemoveRenderNotifySelect, proc, userData);
 }
 
-OSStatus AudioUnitScheduleParameters(AudioUnit unit, const AudioUnitParameterEvent* events, UInt32 numberOfEvents)
+OSStatus AudioUnitScheduleParameters(AudioUnit unit, const AudioUnitParameterEvent* events,
+                                     UInt32 numberOfEvents)
 {
     return callSelector(unit, kAudioUnitScheduleParametersSelect, events, numberOfEvents);
 }

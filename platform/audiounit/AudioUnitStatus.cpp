@@ -7,8 +7,8 @@ namespace platform {
 const char* statusName(OSStatus status)
 {
     switch (status) {
-#define VOK_STATUS(name) \
-    case name:           \
+#define VOK_STATUS(name)                                                                                     \
+    case name:                                                                                               \
         return #name;
         VOK_STATUS(noErr)
         VOK_STATUS(paramErr)
@@ -45,4 +45,4 @@ std::string describeStatus(OSStatus status)
     return name ? std::string(name) + " (" + number + ")" : number;
 }
 
-}  // namespace platform
+} // namespace platform

@@ -15,4 +15,4 @@ const char* statusName(OSStatus status);
 // "name (number)", or the number alone.
 std::string describeStatus(OSStatus status);
 
-}  // namespace platform
+} // namespace platform

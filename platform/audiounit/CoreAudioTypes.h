@@ -38,7 +38,8 @@ inline constexpr UInt32 kAudioFormatFlagIsAlignedHigh = 1u << 4;
 inline constexpr UInt32 kAudioFormatFlagIsNonInterleaved = 1u << 5;
 inline constexpr UInt32 kAudioFormatFlagIsNonMixable = 1u << 6;
 inline constexpr UInt32 kAudioFormatFlagsAreAllClear = 1u << 31;
-inline constexpr UInt32 kAudioFormatFlagsNativeFloatPacked = kAudioFormatFlagIsFloat | kAudioFormatFlagIsPacked;
+inline constexpr UInt32 kAudioFormatFlagsNativeFloatPacked =
+    kAudioFormatFlagIsFloat | kAudioFormatFlagIsPacked;
 
 struct AudioBuffer {
     UInt32 mNumberChannels;

@@ -22,4 +22,4 @@ inline void setFloatingPointControl(uint32_t control)
     _mm_setcsr(control);
 }
 
-}  // namespace platform
+} // namespace platform

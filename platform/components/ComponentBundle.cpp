@@ -150,7 +150,7 @@ std::string describe(const ListedComponent& listed)
     return "component \"" + listed.name + "\"";
 }
 
-}  // namespace
+} // namespace
 
 platform::BundleRegistration platform::RegisterComponentBundle(const std::string& folder)
 {

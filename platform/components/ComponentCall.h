@@ -9,8 +9,7 @@
 
 namespace platform::detail {
 
-template <typename T>
-uintptr_t toWord(T value)
+template <typename T> uintptr_t toWord(T value)
 {
     if constexpr (std::is_same_v<T, float>)
         return std::bit_cast<uint32_t>(value);
@@ -30,7 +29,7 @@ uintptr_t toWord(T value)
     }
 }
 
-}  // namespace platform::detail
+} // namespace platform::detail
 
 template <typename... Args>
 ComponentResult platform::callSelector(ComponentInstance instance, int16_t selector, Args... args)

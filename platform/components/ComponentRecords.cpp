@@ -24,7 +24,7 @@ void release(ComponentInstance instance)
     delete instance;
 }
 
-}  // namespace
+} // namespace
 
 OSErr GetComponentInfo(Component component, ComponentDescription* description, std::string* name)
 {

@@ -20,7 +20,7 @@ enum class RecordTag : OSType {
     instance = FourCharCode("cmpI"),
 };
 
-}  // namespace platform::detail
+} // namespace platform::detail
 
 struct ComponentRecord {
     platform::detail::RecordTag tag;
@@ -51,4 +51,4 @@ inline bool hasTag(const void* record, RecordTag tag)
     return record && *static_cast<const RecordTag*>(record) == tag;
 }
 
-}  // namespace platform::detail
+} // namespace platform::detail

@@ -37,7 +37,7 @@ bool matches(const ComponentDescription& registered, const ComponentDescription*
            (registered.componentFlags & mask) == (looking->componentFlags & mask);
 }
 
-}  // namespace
+} // namespace
 
 Component RegisterComponent(const ComponentDescription* description, ComponentRoutine entry, const char* name)
 {

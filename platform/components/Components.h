@@ -132,7 +132,7 @@ ComponentResult CallComponent(ComponentInstance instance, ComponentParameters* p
 void SetComponentInstanceStorage(ComponentInstance instance, Handle storage);
 Handle GetComponentInstanceStorage(ComponentInstance instance);
 
-}  // extern "C"
+} // extern "C"
 
 namespace platform {
 
@@ -167,6 +167,6 @@ struct BundleRegistration {
 // bundle are still registered.
 BundleRegistration RegisterComponentBundle(const std::string& folder);
 
-}  // namespace platform
+} // namespace platform
 
 #include "platform/components/ComponentCall.h"

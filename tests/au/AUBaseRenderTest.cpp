@@ -22,7 +22,7 @@ OSStatus recordFlags(void* userData, AudioUnitRenderActionFlags* flags, const Au
     return noErr;
 }
 
-}  // namespace
+} // namespace
 
 TEST(AUBaseRender, ChecksTheCallAndRendersEachSampleTimeOnce)
 {
@@ -35,7 +35,8 @@ TEST(AUBaseRender, ChecksTheCallAndRendersEachSampleTimeOnce)
 
     EXPECT_EQ(AudioUnitRender(unit, &flags, &stamp, 0, 512, &out.list()), kAudioUnitErr_Uninitialized);
     ASSERT_EQ(AudioUnitInitialize(unit), noErr);
-    EXPECT_EQ(AudioUnitRender(unit, &flags, &stamp, 0, 1157, &out.list()), kAudioUnitErr_TooManyFramesToProcess);
+    EXPECT_EQ(AudioUnitRender(unit, &flags, &stamp, 0, 1157, &out.list()),
+              kAudioUnitErr_TooManyFramesToProcess);
     EXPECT_EQ(AudioUnitRender(unit, &flags, nullptr, 0, 512, &out.list()), paramErr);
     EXPECT_EQ(AudioUnitRender(unit, &flags, &stamp, 1, 512, &out.list()), kAudioUnitErr_InvalidElement);
     out.list().mNumberBuffers = 1;
@@ -45,10 +46,12 @@ TEST(AUBaseRender, ChecksTheCallAndRendersEachSampleTimeOnce)
     // The first failure is recorded until read.
     OSStatus error = 0;
     UInt32 size = sizeof error;
-    ASSERT_EQ(AudioUnitGetProperty(unit, kAudioUnitProperty_LastRenderError, kAudioUnitScope_Global, 0, &error, &size),
+    ASSERT_EQ(AudioUnitGetProperty(unit, kAudioUnitProperty_LastRenderError, kAudioUnitScope_Global, 0,
+                                   &error, &size),
               noErr);
     EXPECT_EQ(error, kAudioUnitErr_Uninitialized);
-    ASSERT_EQ(AudioUnitGetProperty(unit, kAudioUnitProperty_LastRenderError, kAudioUnitScope_Global, 0, &error, &size),
+    ASSERT_EQ(AudioUnitGetProperty(unit, kAudioUnitProperty_LastRenderError, kAudioUnitScope_Global, 0,
+                                   &error, &size),
               noErr);
     EXPECT_EQ(error, noErr);
 
@@ -76,7 +79,7 @@ TEST(AUBaseRender, NotificationsSurroundTheRenderFromTheNextCallOn)
     std::vector<AudioUnitRenderActionFlags> seen;
     EXPECT_EQ(AudioUnitAddRenderNotify(unit, nullptr, &seen), paramErr);
     ASSERT_EQ(AudioUnitAddRenderNotify(unit, recordFlags, &seen), noErr);
-    ASSERT_EQ(AudioUnitAddRenderNotify(unit, recordFlags, &seen), noErr);  // already there: once
+    ASSERT_EQ(AudioUnitAddRenderNotify(unit, recordFlags, &seen), noErr); // already there: once
     AudioTimeStamp stamp = at(0);
     AudioUnitRenderActionFlags flags = kAudioUnitRenderAction_OutputIsSilence;
     ASSERT_EQ(AudioUnitRender(unit, &flags, &stamp, 0, 64, &out.list()), noErr);

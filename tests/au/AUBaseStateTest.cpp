@@ -11,20 +11,22 @@ CFPropertyListRef saveState(AudioUnit unit)
 {
     CFPropertyListRef state = nullptr;
     UInt32 size = sizeof state;
-    EXPECT_EQ(AudioUnitGetProperty(unit, kAudioUnitProperty_ClassInfo, kAudioUnitScope_Global, 0, &state, &size),
-              noErr);
+    EXPECT_EQ(
+        AudioUnitGetProperty(unit, kAudioUnitProperty_ClassInfo, kAudioUnitScope_Global, 0, &state, &size),
+        noErr);
     return state;
 }
 
 OSStatus restoreState(AudioUnit unit, CFPropertyListRef state)
 {
-    return AudioUnitSetProperty(unit, kAudioUnitProperty_ClassInfo, kAudioUnitScope_Global, 0, &state, sizeof state);
+    return AudioUnitSetProperty(unit, kAudioUnitProperty_ClassInfo, kAudioUnitScope_Global, 0, &state,
+                                sizeof state);
 }
 
 CFMutableDictionaryRef mutableCopy(CFPropertyListRef state)
 {
-    CFMutableDictionaryRef copy =
-        CFDictionaryCreateMutable(nullptr, 0, &kCFTypeDictionaryKeyCallBacks, &kCFTypeDictionaryValueCallBacks);
+    CFMutableDictionaryRef copy = CFDictionaryCreateMutable(nullptr, 0, &kCFTypeDictionaryKeyCallBacks,
+                                                            &kCFTypeDictionaryValueCallBacks);
     const auto dictionary = static_cast<CFDictionaryRef>(state);
     const CFIndex count = CFDictionaryGetCount(dictionary);
     std::vector<const void*> keys(count), values(count);
@@ -59,13 +61,14 @@ float parameter(AudioUnit unit, AudioUnitParameterID id)
     return value;
 }
 
-}  // namespace
+} // namespace
 
 TEST(AUBaseState, RoundTripsThroughPropertyListBytes)
 {
     OpenTestEffect source, target;
     for (AudioUnitParameterID id = 0; id < 21; ++id)
-        AudioUnitSetParameter(source.unit(), id, kAudioUnitScope_Global, 0, 0.1f * static_cast<float>(id) - 1e-7f, 0);
+        AudioUnitSetParameter(source.unit(), id, kAudioUnitScope_Global, 0,
+                              0.1f * static_cast<float>(id) - 1e-7f, 0);
     CFPropertyListRef state = saveState(source.unit());
     ASSERT_NE(state, nullptr);
     // Exactly the keys a unit without named elements writes.
@@ -83,12 +86,13 @@ TEST(AUBaseState, RoundTripsThroughPropertyListBytes)
     ASSERT_NE(loaded, nullptr);
     EXPECT_EQ(restoreState(target.unit(), loaded), noErr);
     for (AudioUnitParameterID id = 0; id < 21; ++id)
-        EXPECT_EQ(std::bit_cast<UInt32>(parameter(target.unit(), id)), std::bit_cast<UInt32>(parameter(source.unit(), id)))
+        EXPECT_EQ(std::bit_cast<UInt32>(parameter(target.unit(), id)),
+                  std::bit_cast<UInt32>(parameter(source.unit(), id)))
             << id;
     AUPreset preset{};
     UInt32 size = sizeof preset;
-    ASSERT_EQ(AudioUnitGetProperty(target.unit(), kAudioUnitProperty_CurrentPreset, kAudioUnitScope_Global, 0, &preset,
-                                   &size),
+    ASSERT_EQ(AudioUnitGetProperty(target.unit(), kAudioUnitProperty_CurrentPreset, kAudioUnitScope_Global, 0,
+                                   &preset, &size),
               noErr);
     EXPECT_EQ(preset.presetNumber, -1);
     EXPECT_TRUE(CFEqual(preset.presetName, CFSTR("Untitled")));
@@ -110,28 +114,36 @@ TEST(AUBaseState, RefusesForeignStatesWithoutChange)
         CFRelease(copy);
         return result;
     };
-    EXPECT_EQ(refused([](CFMutableDictionaryRef d) { setNumber(d, "version", 1); }), kAudioUnitErr_InvalidPropertyValue);
+    EXPECT_EQ(refused([](CFMutableDictionaryRef d) { setNumber(d, "version", 1); }),
+              kAudioUnitErr_InvalidPropertyValue);
     EXPECT_EQ(refused([](CFMutableDictionaryRef d) { CFDictionaryRemoveValue(d, CFSTR("version")); }),
               kAudioUnitErr_InvalidPropertyValue);
     EXPECT_EQ(refused([](CFMutableDictionaryRef d) { setNumber(d, "subtype", FourCharCode("Flan")); }),
               kAudioUnitErr_InvalidPropertyValue);
     EXPECT_EQ(refused([](CFMutableDictionaryRef d) { setNumber(d, "manufacturer", 0); }),
               kAudioUnitErr_InvalidPropertyValue);
-    EXPECT_EQ(refused([](CFMutableDictionaryRef d) { setNumber(d, "part", 0); }), kAudioUnitErr_InvalidPropertyValue);
+    EXPECT_EQ(refused([](CFMutableDictionaryRef d) { setNumber(d, "part", 0); }),
+              kAudioUnitErr_InvalidPropertyValue);
     CFArrayRef notADictionary = CFArrayCreate(nullptr, nullptr, 0, &kCFTypeArrayCallBacks);
     EXPECT_EQ(restoreState(unit.unit(), notADictionary), kAudioUnitErr_InvalidPropertyValue);
     CFRelease(notADictionary);
     EXPECT_EQ(parameter(unit.unit(), 1), 0.5f);
 
     // The blob is applied up to what is wrong with it.
-    EXPECT_EQ(refused([](CFMutableDictionaryRef d) { setData(d, {0, 0, 1, 2, std::bit_cast<UInt32>(0.25f), 5, 0}); }),
+    EXPECT_EQ(refused([](CFMutableDictionaryRef d) {
+                  setData(d, {0, 0, 1, 2, std::bit_cast<UInt32>(0.25f), 5, 0});
+              }),
               kAudioUnitErr_InvalidScope);
     EXPECT_EQ(parameter(unit.unit(), 2), 0.25f);
-    EXPECT_EQ(refused([](CFMutableDictionaryRef d) { setData(d, {0, 0, 2, 3, std::bit_cast<UInt32>(0.75f), 21, 0}); }),
+    EXPECT_EQ(refused([](CFMutableDictionaryRef d) {
+                  setData(d, {0, 0, 2, 3, std::bit_cast<UInt32>(0.75f), 21, 0});
+              }),
               kAudioUnitErr_InvalidParameter);
     EXPECT_EQ(parameter(unit.unit(), 3), 0.75f);
     // Cut short or naming a missing element: applied as far as it goes, success.
-    EXPECT_EQ(refused([](CFMutableDictionaryRef d) { setData(d, {0, 0, 1000, 4, std::bit_cast<UInt32>(0.125f), 6}); }),
+    EXPECT_EQ(refused([](CFMutableDictionaryRef d) {
+                  setData(d, {0, 0, 1000, 4, std::bit_cast<UInt32>(0.125f), 6});
+              }),
               noErr);
     EXPECT_EQ(parameter(unit.unit(), 4), 0.125f);
     EXPECT_EQ(refused([](CFMutableDictionaryRef d) { setData(d, {0, 7, 1, 5, 0}); }), noErr);

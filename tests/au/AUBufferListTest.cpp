@@ -24,7 +24,8 @@ TEST(AUBufferList, AllocatesPreparesAndCopies)
     ASSERT_EQ(own.mNumberBuffers, 2u);
     EXPECT_EQ(own.mBuffers[0].mDataByteSize, 512u * 4);
     EXPECT_EQ(own.mBuffers[0].mNumberChannels, 1u);
-    const auto stride = static_cast<std::byte*>(own.mBuffers[1].mData) - static_cast<std::byte*>(own.mBuffers[0].mData);
+    const auto stride =
+        static_cast<std::byte*>(own.mBuffers[1].mData) - static_cast<std::byte*>(own.mBuffers[0].mData);
     EXPECT_EQ(stride, 1156 * 4);
     EXPECT_EQ(reinterpret_cast<uintptr_t>(own.mBuffers[0].mData) % 16, 0u);
     EXPECT_THROW(output.PrepareBuffer(AUBase::kDefaultMaxFramesPerSlice + 1), OSStatus);
@@ -54,14 +55,15 @@ TEST(AUBufferList, AllocatesPreparesAndCopies)
     // A new slice size reallocates; streams stay 16-byte aligned.
     ASSERT_EQ(AudioUnitUninitialize(effect.unit()), noErr);
     UInt32 frames = 4001;
-    ASSERT_EQ(AudioUnitSetProperty(effect.unit(), kAudioUnitProperty_MaximumFramesPerSlice, kAudioUnitScope_Global, 0,
-                                   &frames, sizeof frames),
+    ASSERT_EQ(AudioUnitSetProperty(effect.unit(), kAudioUnitProperty_MaximumFramesPerSlice,
+                                   kAudioUnitScope_Global, 0, &frames, sizeof frames),
               noErr);
-    EXPECT_EQ(output.IOBuffer().GetAllocatedFrames(), AUBase::kDefaultMaxFramesPerSlice);  // until initialised
+    EXPECT_EQ(output.IOBuffer().GetAllocatedFrames(), AUBase::kDefaultMaxFramesPerSlice); // until initialised
     ASSERT_EQ(AudioUnitInitialize(effect.unit()), noErr);
     EXPECT_EQ(output.IOBuffer().GetAllocatedFrames(), 4001u);
     AudioBufferList& large = output.PrepareBuffer(4001);
     EXPECT_EQ(large.mBuffers[1].mDataByteSize, 4001u * 4);
-    EXPECT_EQ(static_cast<std::byte*>(large.mBuffers[1].mData) - static_cast<std::byte*>(large.mBuffers[0].mData),
-              16016);  // 4001 x 4 rounded up to 16
+    EXPECT_EQ(static_cast<std::byte*>(large.mBuffers[1].mData) -
+                  static_cast<std::byte*>(large.mBuffers[0].mData),
+              16016); // 4001 x 4 rounded up to 16
 }

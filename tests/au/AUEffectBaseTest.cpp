@@ -12,13 +12,14 @@
 namespace {
 
 // Input callback: a ramp 0, 1, 2, ... per channel, plus the channel number / 10.
-OSStatus rampInput(void* flagsToSet, AudioUnitRenderActionFlags* flags, const AudioTimeStamp*, UInt32, UInt32 frames,
-                   AudioBufferList* data)
+OSStatus rampInput(void* flagsToSet, AudioUnitRenderActionFlags* flags, const AudioTimeStamp*, UInt32,
+                   UInt32 frames, AudioBufferList* data)
 {
     *flags |= *static_cast<AudioUnitRenderActionFlags*>(flagsToSet);
     for (UInt32 b = 0; b < data->mNumberBuffers; ++b)
         for (UInt32 i = 0; i < frames; ++i)
-            static_cast<float*>(data->mBuffers[b].mData)[i] = static_cast<float>(i) + 0.1f * static_cast<float>(b);
+            static_cast<float*>(data->mBuffers[b].mData)[i] =
+                static_cast<float>(i) + 0.1f * static_cast<float>(b);
     return noErr;
 }
 
@@ -29,7 +30,7 @@ OSStatus render(AudioUnit unit, StereoBuffers& out, Float64 sampleTime, AudioUni
     return AudioUnitRender(unit, &flags, &stamp, 0, out.frames(), &out.list());
 }
 
-}  // namespace
+} // namespace
 
 TEST(AUEffectBase, RendersFromACallbackInSlicesAtScheduledEvents)
 {
@@ -88,7 +89,8 @@ TEST(AUEffectBase, BypassAndSilence)
     EXPECT_TRUE(gain.object().slices.empty());
 
     on = 0;
-    AudioUnitSetProperty(gain.unit, kAudioUnitProperty_BypassEffect, kAudioUnitScope_Global, 0, &on, sizeof on);
+    AudioUnitSetProperty(gain.unit, kAudioUnitProperty_BypassEffect, kAudioUnitScope_Global, 0, &on,
+                         sizeof on);
     // A source that reports silence gets a zeroed output whatever the effect did.
     const AURenderCallbackStruct silent{rampInput, &silence};
     AudioUnitSetProperty(gain.unit, kAudioUnitProperty_SetRenderCallback, kAudioUnitScope_Input, 0, &silent,
@@ -104,26 +106,28 @@ TEST(AUEffectBase, PullsFromAConnectedUnit)
     OpenGain source, destination;
     AudioUnitRenderActionFlags noFlags = 0;
     const AURenderCallbackStruct callback{rampInput, &noFlags};
-    AudioUnitSetProperty(source.unit, kAudioUnitProperty_SetRenderCallback, kAudioUnitScope_Input, 0, &callback,
-                         sizeof callback);
+    AudioUnitSetProperty(source.unit, kAudioUnitProperty_SetRenderCallback, kAudioUnitScope_Input, 0,
+                         &callback, sizeof callback);
     AudioUnitSetParameter(source.unit, 0, kAudioUnitScope_Global, 0, 2.0f, 0);
     AudioUnitSetParameter(destination.unit, 0, kAudioUnitScope_Global, 0, 3.0f, 0);
 
     // The destination's input takes the source's format.
     AudioStreamBasicDescription format{};
     UInt32 size = sizeof format;
-    AudioUnitGetProperty(source.unit, kAudioUnitProperty_StreamFormat, kAudioUnitScope_Output, 0, &format, &size);
+    AudioUnitGetProperty(source.unit, kAudioUnitProperty_StreamFormat, kAudioUnitScope_Output, 0, &format,
+                         &size);
     format.mSampleRate = 48000.0;
-    ASSERT_EQ(AudioUnitSetProperty(source.unit, kAudioUnitProperty_StreamFormat, kAudioUnitScope_Output, 0, &format,
-                                   sizeof format),
+    ASSERT_EQ(AudioUnitSetProperty(source.unit, kAudioUnitProperty_StreamFormat, kAudioUnitScope_Output, 0,
+                                   &format, sizeof format),
               noErr);
     const AudioUnitConnection connection{source.unit, 0, 0};
-    ASSERT_EQ(AudioUnitSetProperty(destination.unit, kAudioUnitProperty_MakeConnection, kAudioUnitScope_Input, 0,
-                                   &connection, sizeof connection),
+    ASSERT_EQ(AudioUnitSetProperty(destination.unit, kAudioUnitProperty_MakeConnection, kAudioUnitScope_Input,
+                                   0, &connection, sizeof connection),
               noErr);
     Float64 rate = 0;
     size = sizeof rate;
-    AudioUnitGetProperty(destination.unit, kAudioUnitProperty_SampleRate, kAudioUnitScope_Input, 0, &rate, &size);
+    AudioUnitGetProperty(destination.unit, kAudioUnitProperty_SampleRate, kAudioUnitScope_Input, 0, &rate,
+                         &size);
     EXPECT_EQ(rate, 48000.0);
 
     ASSERT_EQ(AudioUnitInitialize(source.unit), noErr);

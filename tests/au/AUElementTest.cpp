@@ -20,7 +20,7 @@ UInt32 bits(float value)
     return std::bit_cast<UInt32>(value);
 }
 
-}  // namespace
+} // namespace
 
 TEST(AUElement, StateBytesRoundTripAndStayInBounds)
 {
@@ -52,7 +52,8 @@ TEST(AUElement, StateBytesRoundTripAndStayInBounds)
 
     // A count beyond the bytes restores the complete pairs and stops.
     const auto truncated = bigEndian({1000, 5, bits(0.125f), 6});
-    EXPECT_EQ(restored.RestoreState(truncated.data(), truncated.data() + truncated.size()), truncated.data() + 12);
+    EXPECT_EQ(restored.RestoreState(truncated.data(), truncated.data() + truncated.size()),
+              truncated.data() + 12);
     EXPECT_EQ(restored.GetParameter(5), 0.125f);
     EXPECT_EQ(restored.GetParameter(6), 0.0f);
 
@@ -79,16 +80,16 @@ TEST(AUElement, NamesAreRetainedAndRestoredWithinBounds)
     EXPECT_EQ(CFGetRetainCount(name), before + 1);
     EXPECT_TRUE(inputs.HasElementWithName());
 
-    CFMutableDictionaryRef all =
-        CFDictionaryCreateMutable(nullptr, 0, &kCFTypeDictionaryKeyCallBacks, &kCFTypeDictionaryValueCallBacks);
+    CFMutableDictionaryRef all = CFDictionaryCreateMutable(nullptr, 0, &kCFTypeDictionaryKeyCallBacks,
+                                                           &kCFTypeDictionaryValueCallBacks);
     inputs.AddElementNamesToDict(all);
     const auto* scopeNames = static_cast<CFDictionaryRef>(CFDictionaryGetValue(all, CFSTR("1")));
     ASSERT_NE(scopeNames, nullptr);
     EXPECT_TRUE(CFEqual(CFDictionaryGetValue(scopeNames, CFSTR("0")), name));
 
     // Restoring names element 2 too, growing the scope; an absurd index is ignored.
-    CFMutableDictionaryRef names =
-        CFDictionaryCreateMutable(nullptr, 0, &kCFTypeDictionaryKeyCallBacks, &kCFTypeDictionaryValueCallBacks);
+    CFMutableDictionaryRef names = CFDictionaryCreateMutable(nullptr, 0, &kCFTypeDictionaryKeyCallBacks,
+                                                             &kCFTypeDictionaryValueCallBacks);
     CFDictionarySetValue(names, CFSTR("2"), name);
     CFDictionarySetValue(names, CFSTR("4000000000"), name);
     EXPECT_TRUE(inputs.RestoreElementNames(names));

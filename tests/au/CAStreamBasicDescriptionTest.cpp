@@ -17,7 +17,7 @@ CAStreamBasicDescription canonical(UInt32 channels)
     return f;
 }
 
-}  // namespace
+} // namespace
 
 TEST(CAStreamBasicDescription, StreamsAndWildcardEquality)
 {
@@ -41,7 +41,8 @@ TEST(CAStreamBasicDescription, StreamsAndWildcardEquality)
     // Bits that cannot matter are ignored: all-clear marker, high alignment
     // of packed data, the sign bit of floats, interleaving of mono.
     CAStreamBasicDescription marked = stereo;
-    marked.mFormatFlags |= kAudioFormatFlagsAreAllClear | kAudioFormatFlagIsAlignedHigh | kAudioFormatFlagIsSignedInteger;
+    marked.mFormatFlags |=
+        kAudioFormatFlagsAreAllClear | kAudioFormatFlagIsAlignedHigh | kAudioFormatFlagIsSignedInteger;
     EXPECT_TRUE(stereo == marked);
     CAStreamBasicDescription monoA = canonical(1), monoB = canonical(1);
     monoB.mFormatFlags &= ~kAudioFormatFlagIsNonInterleaved;

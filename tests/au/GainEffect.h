@@ -10,7 +10,7 @@
 
 // Multiplies by global parameter 0 and records the slices it was given.
 class GainEffect : public AUEffectBase {
-public:
+  public:
     explicit GainEffect(ComponentInstance instance) : AUEffectBase(instance, false)
     {
         CreateElements();
@@ -25,7 +25,8 @@ public:
         const float gain = Globals()->GetParameter(0);
         for (UInt32 b = 0; b < out.mNumberBuffers; ++b)
             for (UInt32 i = 0; i < frames; ++i)
-                static_cast<float*>(out.mBuffers[b].mData)[i] = gain * static_cast<const float*>(in.mBuffers[b].mData)[i];
+                static_cast<float*>(out.mBuffers[b].mData)[i] =
+                    gain * static_cast<const float*>(in.mBuffers[b].mData)[i];
         return noErr;
     }
 
@@ -33,12 +34,12 @@ public:
 };
 
 class OpenGain {
-public:
+  public:
     OpenGain()
     {
         static const Component component = [] {
-            const ComponentDescription description{kAudioUnitType_Effect, FourCharCode("gain"), FourCharCode("Vok "),
-                                                   0, 0};
+            const ComponentDescription description{kAudioUnitType_Effect, FourCharCode("gain"),
+                                                   FourCharCode("Vok "), 0, 0};
             return RegisterComponent(&description, ComponentEntryPoint<GainEffect>::Dispatch, "Gain");
         }();
         OpenAComponent(component, &unit);

@@ -54,7 +54,7 @@ void prepare(OpenGain& gain)
     gain.object().slices.reserve(64);
 }
 
-}  // namespace
+} // namespace
 
 TEST(RealTime, RenderingWithEventsAndNotificationsNeverAllocates)
 {
@@ -63,7 +63,7 @@ TEST(RealTime, RenderingWithEventsAndNotificationsNeverAllocates)
     std::atomic<int> notified{0};
     ASSERT_EQ(AudioUnitAddRenderNotify(gain.unit, countCalls, &notified), noErr);
     Renderer renderer(gain.unit);
-    ASSERT_EQ(renderer.render(), noErr);  // applies the pending notification
+    ASSERT_EQ(renderer.render(), noErr); // applies the pending notification
 
     const std::size_t before = testsupport::allocationCount();
     for (int block = 0; block < 5000; ++block) {
@@ -101,8 +101,8 @@ TEST(RealTime, NotificationsChangeSafelyWhileRendering)
         std::atomic<int> firstCall{-1};
         std::atomic<int> lastCall{-1};
     };
-    const auto watched = [](void* data, AudioUnitRenderActionFlags* flags, const AudioTimeStamp*, UInt32, UInt32,
-                            AudioBufferList*) -> OSStatus {
+    const auto watched = [](void* data, AudioUnitRenderActionFlags* flags, const AudioTimeStamp*, UInt32,
+                            UInt32, AudioBufferList*) -> OSStatus {
         auto& watch = *static_cast<Watch*>(data);
         if (!(*flags & kAudioUnitRenderAction_PreRender)) return noErr;
         const int render = watch.started->load();

@@ -9,7 +9,7 @@
 #include "platform/audiounit/AudioUnit.h"
 
 class StereoBuffers {
-public:
+  public:
     explicit StereoBuffers(UInt32 frames, UInt32 buffers = 2, bool withMemory = true)
         : storage(offsetof(AudioBufferList, mBuffers) + buffers * sizeof(AudioBuffer)),
           samples(buffers, std::vector<float>(frames, -1.0f))
@@ -24,7 +24,7 @@ public:
     std::vector<float>& channel(UInt32 i) { return samples[i]; }
     UInt32 frames() const { return static_cast<UInt32>(samples[0].size()); }
 
-private:
+  private:
     std::vector<std::byte> storage;
     std::vector<std::vector<float>> samples;
 };

@@ -10,7 +10,7 @@
 #include "au/ComponentEntryPoint.h"
 
 class TestEffect : public AUBase {
-public:
+  public:
     // Setting it throws: 0 a status, 1 a 16-bit error, 2 out of memory,
     // anything else a standard exception.
     static constexpr AudioUnitPropertyID kThrowProperty = 64000;
@@ -43,8 +43,8 @@ public:
         return renderResult;
     }
 
-    OSStatus SetProperty(AudioUnitPropertyID id, AudioUnitScope scope, AudioUnitElement element, const void* data,
-                         UInt32 size) override
+    OSStatus SetProperty(AudioUnitPropertyID id, AudioUnitScope scope, AudioUnitElement element,
+                         const void* data, UInt32 size) override
     {
         if (id != kThrowProperty) return AUBase::SetProperty(id, scope, element, data, size);
         switch (*static_cast<const UInt32*>(data)) {
@@ -69,7 +69,7 @@ public:
 // Registers TestEffect once and opens instances of it through the Component
 // Manager, closing them at the end of the scope.
 class OpenTestEffect {
-public:
+  public:
     OpenTestEffect()
     {
         static const Component component = [] {
@@ -87,9 +87,10 @@ public:
     // The object behind the instance, for looking at what the calls did.
     TestEffect& object() const
     {
-        return *static_cast<TestEffect*>(reinterpret_cast<ComponentBase*>(GetComponentInstanceStorage(instance)));
+        return *static_cast<TestEffect*>(
+            reinterpret_cast<ComponentBase*>(GetComponentInstanceStorage(instance)));
     }
 
-private:
+  private:
     AudioUnit instance = nullptr;
 };

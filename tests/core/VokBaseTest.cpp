@@ -25,19 +25,21 @@ Component findUnit(const char* subtype)
 {
     static const bool registered = [] {
         for (const char* name : {"FlangerUnit", "TiltEqUnit"}) {
-            const auto result = platform::RegisterComponentBundle(std::string(VOK_BUNDLE_DIR) + "/" + name + ".component");
+            const auto result =
+                platform::RegisterComponentBundle(std::string(VOK_BUNDLE_DIR) + "/" + name + ".component");
             if (!result.errors.empty() || result.components.size() != 1) return false;
         }
         return true;
     }();
     if (!registered) return nullptr;
-    const ComponentDescription looking{kAudioUnitType_Effect, FourCharCode(reinterpret_cast<const char(&)[5]>(*subtype)),
+    const ComponentDescription looking{kAudioUnitType_Effect,
+                                       FourCharCode(reinterpret_cast<const char(&)[5]>(*subtype)),
                                        FourCharCode("Quim"), 0, 0};
     return FindNextComponent(nullptr, &looking);
 }
 
 class Unit {
-public:
+  public:
     explicit Unit(const char* subtype)
     {
         const Component component = findUnit(subtype);
@@ -71,7 +73,8 @@ public:
         const UInt32 frames = static_cast<UInt32>(input.size()) / channels;
         std::vector<float> output(input.size());
         std::vector<std::vector<float>> planes(channels, std::vector<float>(block));
-        std::vector<std::byte> listBytes(offsetof(AudioBufferList, mBuffers) + channels * sizeof(AudioBuffer));
+        std::vector<std::byte> listBytes(offsetof(AudioBufferList, mBuffers) +
+                                         channels * sizeof(AudioBuffer));
         auto& list = *reinterpret_cast<AudioBufferList*>(listBytes.data());
         for (position = 0; position < frames; position += block) {
             const UInt32 n = std::min(block, frames - position);
@@ -87,30 +90,39 @@ public:
         return output;
     }
 
-private:
+  private:
     AudioUnit unit = nullptr;
     const std::vector<float>* source = nullptr;
     UInt32 sourceChannels = 2;
     UInt32 position = 0;
 
-    static OSStatus feed(void* self, AudioUnitRenderActionFlags*, const AudioTimeStamp*, UInt32, UInt32 frames,
-                         AudioBufferList* data)
+    static OSStatus feed(void* self, AudioUnitRenderActionFlags*, const AudioTimeStamp*, UInt32,
+                         UInt32 frames, AudioBufferList* data)
     {
         auto& u = *static_cast<Unit*>(self);
         for (UInt32 c = 0; c < data->mNumberBuffers; ++c)
             for (UInt32 i = 0; i < frames; ++i)
-                static_cast<float*>(data->mBuffers[c].mData)[i] = (*u.source)[(u.position + i) * u.sourceChannels + c];
+                static_cast<float*>(data->mBuffers[c].mData)[i] =
+                    (*u.source)[(u.position + i) * u.sourceChannels + c];
         return noErr;
     }
 };
 
 void setFormat(AudioUnit unit, Float64 rate, UInt32 channels)
 {
-    AudioStreamBasicDescription format{rate, kAudioFormatLinearPCM,
+    AudioStreamBasicDescription format{rate,
+                                       kAudioFormatLinearPCM,
                                        kAudioFormatFlagsNativeFloatPacked | kAudioFormatFlagIsNonInterleaved,
-                                       4, 1, 4, channels, 32, 0};
+                                       4,
+                                       1,
+                                       4,
+                                       channels,
+                                       32,
+                                       0};
     for (AudioUnitScope scope : {kAudioUnitScope_Input, kAudioUnitScope_Output})
-        ASSERT_EQ(AudioUnitSetProperty(unit, kAudioUnitProperty_StreamFormat, scope, 0, &format, sizeof format), noErr);
+        ASSERT_EQ(
+            AudioUnitSetProperty(unit, kAudioUnitProperty_StreamFormat, scope, 0, &format, sizeof format),
+            noErr);
 }
 
 std::vector<float> testSignal(UInt32 frames, UInt32 channels)
@@ -118,7 +130,8 @@ std::vector<float> testSignal(UInt32 frames, UInt32 channels)
     std::vector<float> signal(frames * channels);
     for (UInt32 i = 0; i < frames; ++i)
         for (UInt32 c = 0; c < channels; ++c)
-            signal[i * channels + c] = 0.5f * std::sin(0.01f * static_cast<float>(i) * static_cast<float>(c + 1));
+            signal[i * channels + c] =
+                0.5f * std::sin(0.01f * static_cast<float>(i) * static_cast<float>(c + 1));
     return signal;
 }
 
@@ -129,15 +142,15 @@ OSStatus tempoOf(void* tempo, Float64* beat, Float64* out)
     return noErr;
 }
 
-const float kFlangerProgram0[22] = {0, 0.33775365f, 0, 0.5899053f, 0.047685146f, 1, 0.42941594f, 0.6048176f,
-                                    0.7589065f};
+const float kFlangerProgram0[22] = {0, 0.33775365f, 0,          0.5899053f, 0.047685146f,
+                                    1, 0.42941594f, 0.6048176f, 0.7589065f};
 
 bool sameBits(const std::vector<float>& a, const std::vector<float>& b)
 {
     return a.size() == b.size() && std::memcmp(a.data(), b.data(), a.size() * sizeof(float)) == 0;
 }
 
-}  // namespace
+} // namespace
 
 TEST(Units, BothBundlesLoadIntoOneProcess)
 {
@@ -147,12 +160,14 @@ TEST(Units, BothBundlesLoadIntoOneProcess)
     EXPECT_EQ(platform::callSelector(flanger, kComponentVersionSelect), 0x00010000);
     Float64 tail = 0;
     UInt32 size = sizeof tail;
-    ASSERT_EQ(AudioUnitGetProperty(tilt, kAudioUnitProperty_TailTime, kAudioUnitScope_Global, 0, &tail, &size), noErr);
+    ASSERT_EQ(
+        AudioUnitGetProperty(tilt, kAudioUnitProperty_TailTime, kAudioUnitScope_Global, 0, &tail, &size),
+        noErr);
     EXPECT_EQ(tail, 0.001);
     ComponentDescription view{};
     size = sizeof view;
-    ASSERT_EQ(AudioUnitGetProperty(flanger, kAudioUnitProperty_GetUIComponentList, kAudioUnitScope_Global, 0, &view,
-                                   &size),
+    ASSERT_EQ(AudioUnitGetProperty(flanger, kAudioUnitProperty_GetUIComponentList, kAudioUnitScope_Global, 0,
+                                   &view, &size),
               noErr);
     EXPECT_EQ(view.componentType, FourCharCode("auvw"));
     EXPECT_EQ(view.componentSubType, FourCharCode("Flan"));
@@ -160,7 +175,9 @@ TEST(Units, BothBundlesLoadIntoOneProcess)
     // The engine's address, pointer-sized, in the global scope only.
     void* engine = nullptr;
     size = sizeof engine;
-    ASSERT_EQ(AudioUnitGetProperty(flanger, kEnginePointerProperty, kAudioUnitScope_Global, 0, &engine, &size), noErr);
+    ASSERT_EQ(
+        AudioUnitGetProperty(flanger, kEnginePointerProperty, kAudioUnitScope_Global, 0, &engine, &size),
+        noErr);
     EXPECT_NE(engine, nullptr);
     EXPECT_EQ(size, sizeof(void*));
     EXPECT_EQ(AudioUnitGetProperty(flanger, kEnginePointerProperty, kAudioUnitScope_Input, 0, &engine, &size),
@@ -172,7 +189,8 @@ TEST(Units, ParameterInfo)
     Unit flanger("Flan"), tilt("TILT");
     AudioUnitParameterInfo info{};
     UInt32 size = sizeof info;
-    ASSERT_EQ(AudioUnitGetProperty(flanger, kAudioUnitProperty_ParameterInfo, kAudioUnitScope_Global, 2, &info, &size),
+    ASSERT_EQ(AudioUnitGetProperty(flanger, kAudioUnitProperty_ParameterInfo, kAudioUnitScope_Global, 2,
+                                   &info, &size),
               noErr);
     EXPECT_STREQ(info.name, "Sync Tempo");
     EXPECT_TRUE(CFEqual(info.cfNameString, CFSTR("Sync Tempo")));
@@ -183,33 +201,37 @@ TEST(Units, ParameterInfo)
     EXPECT_EQ(info.flags, 0xC8000000u);
     for (AudioUnitParameterID id : {0u, 21u}) {
         info = {};
-        ASSERT_EQ(AudioUnitGetProperty(flanger, kAudioUnitProperty_ParameterInfo, kAudioUnitScope_Global, id, &info,
-                                       &size),
+        ASSERT_EQ(AudioUnitGetProperty(flanger, kAudioUnitProperty_ParameterInfo, kAudioUnitScope_Global, id,
+                                       &info, &size),
                   noErr);
         EXPECT_EQ(info.flags, 0xC0000000u);
         EXPECT_EQ(info.name[0], 0);
         EXPECT_EQ(info.maxValue, 1.0f);
     }
     info = {};
-    ASSERT_EQ(AudioUnitGetProperty(flanger, kAudioUnitProperty_ParameterInfo, kAudioUnitScope_Global, 22, &info, &size),
+    ASSERT_EQ(AudioUnitGetProperty(flanger, kAudioUnitProperty_ParameterInfo, kAudioUnitScope_Global, 22,
+                                   &info, &size),
               noErr);
     EXPECT_EQ(info.flags, 0xC0000000u);
     EXPECT_EQ(info.maxValue, 0.0f);
-    EXPECT_EQ(AudioUnitGetProperty(flanger, kAudioUnitProperty_ParameterInfo, kAudioUnitScope_Output, 2, &info, &size),
+    EXPECT_EQ(AudioUnitGetProperty(flanger, kAudioUnitProperty_ParameterInfo, kAudioUnitScope_Output, 2,
+                                   &info, &size),
               kAudioUnitErr_InvalidParameter);
 
     info = {};
-    size = sizeof info;  // the failed get zeroed it
-    ASSERT_EQ(AudioUnitGetProperty(tilt, kAudioUnitProperty_ParameterInfo, kAudioUnitScope_Global, 7, &info, &size),
-              noErr);
+    size = sizeof info; // the failed get zeroed it
+    ASSERT_EQ(
+        AudioUnitGetProperty(tilt, kAudioUnitProperty_ParameterInfo, kAudioUnitScope_Global, 7, &info, &size),
+        noErr);
     EXPECT_STREQ(info.name, "Shelf frquency");
     info = {};
-    ASSERT_EQ(AudioUnitGetProperty(tilt, kAudioUnitProperty_ParameterInfo, kAudioUnitScope_Global, 4, &info, &size),
-              noErr);
+    ASSERT_EQ(
+        AudioUnitGetProperty(tilt, kAudioUnitProperty_ParameterInfo, kAudioUnitScope_Global, 4, &info, &size),
+        noErr);
     EXPECT_EQ(info.name[0], 0);
     UInt32 count = 0;
-    ASSERT_EQ(AudioUnitGetPropertyInfo(tilt, kAudioUnitProperty_ParameterList, kAudioUnitScope_Global, 0, &count,
-                                       nullptr),
+    ASSERT_EQ(AudioUnitGetPropertyInfo(tilt, kAudioUnitProperty_ParameterList, kAudioUnitScope_Global, 0,
+                                       &count, nullptr),
               noErr);
     EXPECT_EQ(count, 21 * sizeof(AudioUnitParameterID));
 }
@@ -219,39 +241,43 @@ TEST(Units, FactoryPresets)
     Unit flanger("Flan"), tilt("TILT");
     CFArrayRef presets = nullptr;
     UInt32 size = sizeof presets;
-    ASSERT_EQ(AudioUnitGetProperty(flanger, kAudioUnitProperty_FactoryPresets, kAudioUnitScope_Global, 0, &presets,
-                                   &size),
+    ASSERT_EQ(AudioUnitGetProperty(flanger, kAudioUnitProperty_FactoryPresets, kAudioUnitScope_Global, 0,
+                                   &presets, &size),
               noErr);
     ASSERT_EQ(CFArrayGetCount(presets), 20);
-    const auto preset = [&](CFIndex i) { return static_cast<const AUPreset*>(CFArrayGetValueAtIndex(presets, i)); };
+    const auto preset = [&](CFIndex i) {
+        return static_cast<const AUPreset*>(CFArrayGetValueAtIndex(presets, i));
+    };
     EXPECT_TRUE(CFEqual(preset(0)->presetName, CFSTR("Gentle Stereo Flanger")));
     EXPECT_EQ(preset(19)->presetNumber, 19);
     EXPECT_TRUE(CFEqual(preset(19)->presetName, CFSTR("default")));
     CFRelease(presets);
-    ASSERT_EQ(AudioUnitGetProperty(tilt, kAudioUnitProperty_FactoryPresets, kAudioUnitScope_Global, 0, &presets, &size),
+    ASSERT_EQ(AudioUnitGetProperty(tilt, kAudioUnitProperty_FactoryPresets, kAudioUnitScope_Global, 0,
+                                   &presets, &size),
               noErr);
     EXPECT_EQ(CFArrayGetCount(presets), 10);
     CFRelease(presets);
 
     // Choosing one loads its values and its name, all 24 bytes of it.
     AUPreset choice{3, nullptr};
-    ASSERT_EQ(AudioUnitSetProperty(flanger, kAudioUnitProperty_PresentPreset, kAudioUnitScope_Global, 0, &choice,
-                                   sizeof choice),
+    ASSERT_EQ(AudioUnitSetProperty(flanger, kAudioUnitProperty_PresentPreset, kAudioUnitScope_Global, 0,
+                                   &choice, sizeof choice),
               noErr);
     AUPreset current{};
     size = sizeof current;
-    ASSERT_EQ(AudioUnitGetProperty(flanger, kAudioUnitProperty_CurrentPreset, kAudioUnitScope_Global, 0, &current,
-                                   &size),
+    ASSERT_EQ(AudioUnitGetProperty(flanger, kAudioUnitProperty_CurrentPreset, kAudioUnitScope_Global, 0,
+                                   &current, &size),
               noErr);
     EXPECT_EQ(current.presetNumber, 3);
     EXPECT_TRUE(CFEqual(current.presetName, CFSTR("Manual - Move Delay Knob")));
     EXPECT_EQ(flanger.parameter(4), 0.29098636f);
     choice.presetNumber = 1;
-    AudioUnitSetProperty(flanger, kAudioUnitProperty_PresentPreset, kAudioUnitScope_Global, 0, &choice, sizeof choice);
+    AudioUnitSetProperty(flanger, kAudioUnitProperty_PresentPreset, kAudioUnitScope_Global, 0, &choice,
+                         sizeof choice);
     EXPECT_EQ(flanger.parameter(3), 0.88019454f);
     choice.presetNumber = 20;
-    EXPECT_EQ(AudioUnitSetProperty(flanger, kAudioUnitProperty_PresentPreset, kAudioUnitScope_Global, 0, &choice,
-                                   sizeof choice),
+    EXPECT_EQ(AudioUnitSetProperty(flanger, kAudioUnitProperty_PresentPreset, kAudioUnitScope_Global, 0,
+                                   &choice, sizeof choice),
               kAudioUnitErr_InvalidPropertyValue);
     choice.presetNumber = 10;
     EXPECT_EQ(AudioUnitSetProperty(tilt, kAudioUnitProperty_PresentPreset, kAudioUnitScope_Global, 0, &choice,
@@ -263,20 +289,24 @@ TEST(Units, StateRoundTripsAndForeignStatesAreRefused)
 {
     Unit source("Flan"), target("Flan"), tilt("TILT");
     for (AudioUnitParameterID id = 0; id < 22; ++id)
-        AudioUnitSetParameter(source, id, kAudioUnitScope_Input, 0, 0.03125f * static_cast<float>(id) + 1e-7f, 0);
+        AudioUnitSetParameter(source, id, kAudioUnitScope_Input, 0, 0.03125f * static_cast<float>(id) + 1e-7f,
+                              0);
     EXPECT_EQ(AudioUnitSetParameter(source, 30, kAudioUnitScope_Global, 0, 1.0f, 0), noErr);
     CFPropertyListRef state = nullptr;
     UInt32 size = sizeof state;
-    ASSERT_EQ(AudioUnitGetProperty(source, kAudioUnitProperty_ClassInfo, kAudioUnitScope_Global, 0, &state, &size),
-              noErr);
+    ASSERT_EQ(
+        AudioUnitGetProperty(source, kAudioUnitProperty_ClassInfo, kAudioUnitScope_Global, 0, &state, &size),
+        noErr);
     ASSERT_EQ(AudioUnitSetProperty(target, kAudioUnitProperty_ClassInfo, kAudioUnitScope_Global, 0, &state,
                                    sizeof state),
               noErr);
     for (AudioUnitParameterID id = 0; id < 22; ++id)
-        EXPECT_EQ(std::bit_cast<UInt32>(target.parameter(id)), std::bit_cast<UInt32>(source.parameter(id))) << id;
+        EXPECT_EQ(std::bit_cast<UInt32>(target.parameter(id)), std::bit_cast<UInt32>(source.parameter(id)))
+            << id;
 
     const float before = tilt.parameter(1);
-    EXPECT_EQ(AudioUnitSetProperty(tilt, kAudioUnitProperty_ClassInfo, kAudioUnitScope_Global, 0, &state, sizeof state),
+    EXPECT_EQ(AudioUnitSetProperty(tilt, kAudioUnitProperty_ClassInfo, kAudioUnitScope_Global, 0, &state,
+                                   sizeof state),
               kAudioUnitErr_InvalidPropertyValue);
     EXPECT_EQ(tilt.parameter(1), before);
     CFRelease(state);
@@ -285,15 +315,16 @@ TEST(Units, StateRoundTripsAndForeignStatesAreRefused)
 TEST(Units, FlangerRendersItsEngineWithTheHostTempo)
 {
     const std::vector<float> input = testSignal(3000, 2);
-    for (const auto& [reported, expected] : {std::pair{0.0, 120.0f}, {10.0, 120.0f}, {20.0, 20.0f}, {137.5, 137.5f}}) {
+    for (const auto& [reported, expected] :
+         {std::pair{0.0, 120.0f}, {10.0, 120.0f}, {20.0, 20.0f}, {137.5, 137.5f}}) {
         Unit flanger("Flan");
         setFormat(flanger, 44100.0, 2);
-        AudioUnitSetParameter(flanger, 2, kAudioUnitScope_Global, 0, 1.0f, 0);  // "1/2", locked to the tempo
+        AudioUnitSetParameter(flanger, 2, kAudioUnitScope_Global, 0, 1.0f, 0); // "1/2", locked to the tempo
         Float64 tempo = reported;
         if (reported > 0) {
             const HostCallbackInfo callbacks{&tempo, tempoOf, nullptr, nullptr};
-            AudioUnitSetProperty(flanger, kAudioUnitProperty_HostCallbacks, kAudioUnitScope_Global, 0, &callbacks,
-                                 sizeof callbacks);
+            AudioUnitSetProperty(flanger, kAudioUnitProperty_HostCallbacks, kAudioUnitScope_Global, 0,
+                                 &callbacks, sizeof callbacks);
         }
         const std::vector<float> rendered = flanger.render(input, 2, 256);
 
@@ -311,12 +342,13 @@ TEST(Units, TiltRendersMonoAndFollowsSampleRateChanges)
 {
     Unit tilt("TILT");
     std::vector<AudioUnitPropertyID> changes;
-    const auto listener = [](void* data, AudioUnit, AudioUnitPropertyID id, AudioUnitScope, AudioUnitElement) {
+    const auto listener = [](void* data, AudioUnit, AudioUnitPropertyID id, AudioUnitScope,
+                             AudioUnitElement) {
         static_cast<std::vector<AudioUnitPropertyID>*>(data)->push_back(id);
     };
     AudioUnitAddPropertyListener(tilt, kAudioUnitProperty_ParameterList, listener, &changes);
     setFormat(tilt, 48000.0, 1);
-    EXPECT_EQ(changes.size(), 2u);  // input and output each re-initialise the engine
+    EXPECT_EQ(changes.size(), 2u); // input and output each re-initialise the engine
     setFormat(tilt, 48000.0, 1);
     EXPECT_EQ(changes.size(), 2u);
     AudioUnitSetParameter(tilt, 3, kAudioUnitScope_Input, 0, 0.7f, 0);
@@ -348,7 +380,7 @@ OSStatus feedQuarter(void*, AudioUnitRenderActionFlags*, const AudioTimeStamp*, 
     return noErr;
 }
 
-}  // namespace
+} // namespace
 
 // The render thread of a host: once initialised, rendering never touches
 // the heap, with parameters set and scheduled (immediate and ramped) between
@@ -362,8 +394,8 @@ TEST(Units, RenderingNeverAllocates)
             ASSERT_NE(static_cast<AudioUnit>(unit), nullptr);
             setFormat(unit, 44100.0, channels);
             const AURenderCallbackStruct callback{feedQuarter, nullptr};
-            ASSERT_EQ(AudioUnitSetProperty(unit, kAudioUnitProperty_SetRenderCallback, kAudioUnitScope_Input, 0,
-                                           &callback, sizeof callback),
+            ASSERT_EQ(AudioUnitSetProperty(unit, kAudioUnitProperty_SetRenderCallback, kAudioUnitScope_Input,
+                                           0, &callback, sizeof callback),
                       noErr);
             // The counter must see the bundle's heap, or a zero below proves nothing.
             const std::size_t beforeInitialize = testsupport::allocationCount();
@@ -371,7 +403,8 @@ TEST(Units, RenderingNeverAllocates)
             ASSERT_GT(testsupport::allocationCount() - beforeInitialize, 0u);
 
             std::vector<std::vector<float>> planes(channels, std::vector<float>(kBlock));
-            std::vector<std::byte> listBytes(offsetof(AudioBufferList, mBuffers) + channels * sizeof(AudioBuffer));
+            std::vector<std::byte> listBytes(offsetof(AudioBufferList, mBuffers) +
+                                             channels * sizeof(AudioBuffer));
             auto& list = *reinterpret_cast<AudioBufferList*>(listBytes.data());
             AudioTimeStamp stamp{};
             stamp.mFlags = kAudioTimeStampSampleTimeValid;
@@ -394,7 +427,7 @@ TEST(Units, RenderingNeverAllocates)
                 stamp.mSampleTime += kBlock;
                 peak = std::max(peak, std::fabs(planes[0][kBlock - 1]));
             };
-            renderBlock(0);  // the first render sizes the framework's event list
+            renderBlock(0); // the first render sizes the framework's event list
 
             const std::size_t before = testsupport::allocationCount();
             for (int block = 1; block < 500; ++block) renderBlock(block);

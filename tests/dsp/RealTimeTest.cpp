@@ -29,7 +29,7 @@ TEST(RealTime, ProcessingNeverAllocates)
     for (int n = 0; n < 100000; ++n) {
         const float ramp = static_cast<float>(n % 977) / 976.0f;
         for (int slot = 1; slot < 22; ++slot) flangerParameters[slot] = std::fmod(ramp + 0.13f * slot, 1.0f);
-        flangerParameters[2] = static_cast<float>(n % 1100) / 100.0f;  // manual, every note value, beyond
+        flangerParameters[2] = static_cast<float>(n % 1100) / 100.0f; // manual, every note value, beyond
         for (int slot = 1; slot < 21; ++slot) tiltParameters[slot] = std::fmod(ramp + 0.29f * slot, 1.0f);
         tiltParameters[6] = n % 5000 < 4000 ? 1.0f : 0.0f;
 

@@ -13,16 +13,26 @@
 namespace {
 
 constexpr float kInf = std::numeric_limits<float>::infinity();
-const float kHostile[] = {std::numeric_limits<float>::quiet_NaN(), kInf, -kInf, FLT_MAX, -FLT_MAX, 1e30f, -1e30f,
-                          3e18f, 1e6f, -1.0f, -1e-40f, 0.0f};
-const float kFlangerProgram[22] = {0, 0.33775365f, 0, 0.5899053f, 0.047685146f, 1, 0.42941594f, 0.6048176f, 0.7589065f};
+const float kHostile[] = {std::numeric_limits<float>::quiet_NaN(),
+                          kInf,
+                          -kInf,
+                          FLT_MAX,
+                          -FLT_MAX,
+                          1e30f,
+                          -1e30f,
+                          3e18f,
+                          1e6f,
+                          -1.0f,
+                          -1e-40f,
+                          0.0f};
+const float kFlangerProgram[22] = {0, 0.33775365f, 0,          0.5899053f, 0.047685146f,
+                                   1, 0.42941594f, 0.6048176f, 0.7589065f};
 const float kTiltProgram[21] = {0, 0.5f, 0.5f, 0.5f, 0, 0.5f, 1.0f, 0.4324f};
 
 // Each frame a hostile value goes to a random parameter, and often to the
 // samples and the tempo; sane values come back now and then. Returns the
 // number of non-finite output samples.
-template <typename Process>
-int hostileFrames(float* p, int slots, const float* program, Process&& process)
+template <typename Process> int hostileFrames(float* p, int slots, const float* program, Process&& process)
 {
     std::mt19937 random(11);
     auto hostile = [&] { return kHostile[random() % std::size(kHostile)]; };
@@ -64,7 +74,7 @@ float lead(const FlangerEngine& e)
     return std::fmod(e.getLfoPhase(0) - e.getLfoPhase(1) + 255.0f, 255.0f);
 }
 
-}  // namespace
+} // namespace
 
 TEST(Robustness, FlangerSurvivesHostileInputAndRecovers)
 {
@@ -94,7 +104,8 @@ TEST(Robustness, FlangerSurvivesHostileInputAndRecovers)
     // Single-precision smoothing stalls within about 0.0004 of its target,
     // below it when rising, above it when falling.
     EXPECT_NEAR(lead(engine), lead(fresh), 127.0f * 0.001f);
-    EXPECT_TRUE(shortest >= freshShortest - 0.01f && longest <= freshLongest + 0.01f && longest - shortest > 1.0f);
+    EXPECT_TRUE(shortest >= freshShortest - 0.01f && longest <= freshLongest + 0.01f &&
+                longest - shortest > 1.0f);
 }
 
 TEST(Robustness, TiltEqSurvivesHostileInputAndRecovers)
@@ -107,8 +118,8 @@ TEST(Robustness, TiltEqSurvivesHostileInputAndRecovers)
 
     // Time-invariant once settled: the recovered engine matches a fresh one.
     const double recovered = settledRms(p, kTiltProgram, 21, process, [](bool) {});
-    const double reference =
-        settledRms(q, kTiltProgram, 21, [&](float* l, float* r, float) { fresh.process(l, r); }, [](bool) {});
+    const double reference = settledRms(
+        q, kTiltProgram, 21, [&](float* l, float* r, float) { fresh.process(l, r); }, [](bool) {});
     EXPECT_GT(reference, 0.05);
     EXPECT_NEAR(recovered / reference, 1.0, 1e-5);
 }

@@ -24,8 +24,8 @@ void require(bool condition)
 
 ParameterDescription findParameter(std::string_view name)
 {
-    static const char* const kNames[] = {"", "Speed", "Sync Tempo", "Depth", "Delay", "Phase", "Feedback",
-                                         "Dry / Wet", "Volume"};
+    static const char* const kNames[] = {"",      "Speed",    "Sync Tempo", "Depth", "Delay",
+                                         "Phase", "Feedback", "Dry / Wet",  "Volume"};
     for (AudioUnitParameterID id = 0; id < 22; ++id) {
         const std::string known = id < 9 ? kNames[id] : "";
         if (name == std::to_string(id) || (!known.empty() && name == known))
@@ -34,7 +34,7 @@ ParameterDescription findParameter(std::string_view name)
     throw UsageError("no parameter '" + std::string(name) + "'");
 }
 
-}  // namespace
+} // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {

@@ -21,8 +21,8 @@ void require(bool condition)
 }
 
 // Sample rates a host could set, and a few no stream has.
-constexpr std::array<float, 8> kSampleRates{44100.0f, 48000.0f, 96000.0f, 22050.0f,
-                                            8000.0f,  192000.0f, 1.0f,    384000.0f};
+constexpr std::array<float, 8> kSampleRates{44100.0f, 48000.0f,  96000.0f, 22050.0f,
+                                            8000.0f,  192000.0f, 1.0f,     384000.0f};
 
 struct Rig {
     std::array<float, 22> flangerParameters{0.0f, 0.5f, 0.0f, 0.5f, 0.5f, 0.5f, 0.5f, 0.5f, 0.7f};
@@ -44,13 +44,14 @@ struct Rig {
         requireFinite(l, r, frames);
     }
 
-    static void requireFinite(const std::array<float, 200>& l, const std::array<float, 200>& r, uint32_t frames)
+    static void requireFinite(const std::array<float, 200>& l, const std::array<float, 200>& r,
+                              uint32_t frames)
     {
         for (uint32_t i = 0; i < frames; ++i) require(std::isfinite(l[i]) && std::isfinite(r[i]));
     }
 };
 
-}  // namespace
+} // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
@@ -59,10 +60,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     while (input.remaining_bytes() > 0) {
         switch (input.ConsumeIntegralInRange(0, 4)) {
         case 0:
-            rig.flangerParameters[input.ConsumeIntegralInRange<size_t>(0, 21)] = input.ConsumeFloatingPoint<float>();
+            rig.flangerParameters[input.ConsumeIntegralInRange<size_t>(0, 21)] =
+                input.ConsumeFloatingPoint<float>();
             break;
         case 1:
-            rig.tiltParameters[input.ConsumeIntegralInRange<size_t>(0, 20)] = input.ConsumeFloatingPoint<float>();
+            rig.tiltParameters[input.ConsumeIntegralInRange<size_t>(0, 20)] =
+                input.ConsumeFloatingPoint<float>();
             break;
         case 2:
             rig.tempo = input.ConsumeFloatingPoint<float>();

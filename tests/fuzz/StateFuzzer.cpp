@@ -14,7 +14,7 @@ void require(bool condition)
     if (!condition) std::abort();
 }
 
-}  // namespace
+} // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
@@ -33,8 +33,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         require(AudioUnitGetParameter(unit, id, kAudioUnitScope_Global, 0, &value) == noErr);
     CFPropertyListRef saved = nullptr;
     UInt32 savedSize = sizeof saved;
-    require(AudioUnitGetProperty(unit, kAudioUnitProperty_ClassInfo, kAudioUnitScope_Global, 0, &saved, &savedSize) ==
-            noErr);
+    require(AudioUnitGetProperty(unit, kAudioUnitProperty_ClassInfo, kAudioUnitScope_Global, 0, &saved,
+                                 &savedSize) == noErr);
     CFRelease(saved);
     return 0;
 }

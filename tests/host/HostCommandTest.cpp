@@ -19,7 +19,10 @@ TEST_F(HostTest, ListShowsTestBundleAndWarnsAboutBrokenOnes)
 
     const RunResult json = run({"list", "--json"});
     EXPECT_EQ(json.status, 0);
-    EXPECT_THAT(json.out, HasSubstr(R"({"codes":"aufx:Gain:Test","type":"aufx","subtype":"Gain","manufacturer":"Test","name":"TestGain","bundle":")"));
+    EXPECT_THAT(
+        json.out,
+        HasSubstr(
+            R"({"codes":"aufx:Gain:Test","type":"aufx","subtype":"Gain","manufacturer":"Test","name":"TestGain","bundle":")"));
 }
 
 TEST_F(HostTest, InfoDescribesParametersPresetsAndChannels)
@@ -28,9 +31,15 @@ TEST_F(HostTest, InfoDescribesParametersPresetsAndChannels)
         const RunResult json = run({"info", reference, "--json"});
         ASSERT_EQ(json.status, 0) << reference << ": " << json.err;
         EXPECT_THAT(json.out, HasSubstr(R"("version":131331,"versionString":"2.1.3")"));
-        EXPECT_THAT(json.out, HasSubstr(R"("parameters":[{"id":0,"name":"Gain","min":0,"max":4,"default":1,"unit":"LinearGain","flags":3355443200},{"id":1,"name":"Tempo Probe")"));
-        EXPECT_THAT(json.out, HasSubstr(R"("presets":[{"number":0,"name":"Unity"},{"number":1,"name":"Quiet"}])"));
-        EXPECT_THAT(json.out, HasSubstr(R"("channelConfigurations":[{"inputs":1,"outputs":1},{"inputs":2,"outputs":2}])"));
+        EXPECT_THAT(
+            json.out,
+            HasSubstr(
+                R"("parameters":[{"id":0,"name":"Gain","min":0,"max":4,"default":1,"unit":"LinearGain","flags":3355443200},{"id":1,"name":"Tempo Probe")"));
+        EXPECT_THAT(json.out,
+                    HasSubstr(R"("presets":[{"number":0,"name":"Unity"},{"number":1,"name":"Quiet"}])"));
+        EXPECT_THAT(
+            json.out,
+            HasSubstr(R"("channelConfigurations":[{"inputs":1,"outputs":1},{"inputs":2,"outputs":2}])"));
         EXPECT_THAT(json.out, HasSubstr(R"("latency":0,"tailTime":0,"editors":[])"));
     }
     const RunResult text = run({"info", "TestGain"});
@@ -66,10 +75,20 @@ TEST(HostJsonWriter, EscapesStringsAndSeparatesValues)
 {
     JsonWriter json;
     json.beginObject()
-        .key("text").value("quote\" back\\ line\n tab\t bell\x07 \xC3\xA9")
-        .key("bad").value("\xC3(\xED\xA0\x80")
-        .key("numbers").beginArray().value(0.5).value(std::nan("")).value(int64_t{-3}).value(true).endArray()
-        .key("empty").beginObject().endObject()
+        .key("text")
+        .value("quote\" back\\ line\n tab\t bell\x07 \xC3\xA9")
+        .key("bad")
+        .value("\xC3(\xED\xA0\x80")
+        .key("numbers")
+        .beginArray()
+        .value(0.5)
+        .value(std::nan(""))
+        .value(int64_t{-3})
+        .value(true)
+        .endArray()
+        .key("empty")
+        .beginObject()
+        .endObject()
         .endObject();
     EXPECT_EQ(json.text(), "{\"text\":\"quote\\\" back\\\\ line\\n tab\\t bell\\u0007 \xC3\xA9\","
                            "\"bad\":\"\\ufffd(\\ufffd\\ufffd\\ufffd\","

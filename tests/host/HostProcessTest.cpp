@@ -14,15 +14,18 @@ using ::testing::Not;
 
 namespace {
 
-float ramp(size_t i, int c) { return (static_cast<float>(i % 200) - 100.0f) / 256.0f * (c ? -1.0f : 1.0f); }
+float ramp(size_t i, int c)
+{
+    return (static_cast<float>(i % 200) - 100.0f) / 256.0f * (c ? -1.0f : 1.0f);
+}
 
 constexpr int kFloatWav = SF_FORMAT_WAV | SF_FORMAT_FLOAT;
 constexpr int kPcm16Wav = SF_FORMAT_WAV | SF_FORMAT_PCM_16;
 
-}  // namespace
+} // namespace
 
 class HostProcess : public HostTest {
-protected:
+  protected:
     void SetUp() override
     {
         HostTest::SetUp();
@@ -85,7 +88,9 @@ TEST_F(HostProcess, RejectsUnknownPresetsParametersAndValues)
 
 TEST_F(HostProcess, BypassAndUnityKeepIntegerSamplesExactly)
 {
-    writeAudio(in(), 1, 3000, [](size_t i, int) { return std::sin(static_cast<float>(i) * 0.01f) * 0.999f; }, kPcm16Wav);
+    writeAudio(
+        in(), 1, 3000, [](size_t i, int) { return std::sin(static_cast<float>(i) * 0.01f) * 0.999f; },
+        kPcm16Wav);
     for (const std::vector<std::string>& options : {std::vector<std::string>{"--bypass", "--set", "Gain=3"},
                                                     std::vector<std::string>{"--block", "7"}}) {
         std::vector<std::string> arguments{"process", "TestGain", in(), out()};
@@ -101,14 +106,16 @@ TEST_F(HostProcess, BypassAndUnityKeepIntegerSamplesExactly)
 
 TEST_F(HostProcess, ClippingIsCountedAndReported)
 {
-    writeAudio(in(), 1, 100, [](size_t i, int) { return i < 10 ? 0.5f : 0.1f; }, kPcm16Wav);
+    writeAudio(
+        in(), 1, 100, [](size_t i, int) { return i < 10 ? 0.5f : 0.1f; }, kPcm16Wav);
     const RunResult clipped = run({"process", "TestGain", in(), out(), "--set", "Gain=4"});
     EXPECT_EQ(clipped.status, 0);
     EXPECT_THAT(clipped.out, HasSubstr("10 samples clipped"));
     EXPECT_THAT(clipped.err, HasSubstr("10 samples clipped"));
     EXPECT_EQ(readAudio(out()).samples[0], 32767.0f / 32768.0f);
 
-    const RunResult asFloat = run({"process", "TestGain", in(), out(), "--set", "Gain=4", "--format", "float"});
+    const RunResult asFloat =
+        run({"process", "TestGain", in(), out(), "--set", "Gain=4", "--format", "float"});
     EXPECT_EQ(asFloat.status, 0);
     EXPECT_THAT(asFloat.err, Not(HasSubstr("clipped")));
     const Audio output = readAudio(out());
@@ -119,16 +126,20 @@ TEST_F(HostProcess, ClippingIsCountedAndReported)
 TEST_F(HostProcess, SavedStateRestoresInXmlAndBinaryForm)
 {
     const std::string state = path("quiet.plist");
-    ASSERT_EQ(run({"process", "TestGain", in(), out(), "--preset", "Quiet", "--save-state", state}).status, 0);
+    ASSERT_EQ(run({"process", "TestGain", in(), out(), "--preset", "Quiet", "--save-state", state}).status,
+              0);
     EXPECT_THAT(readText(state), HasSubstr("<?xml"));
     expectGain({"--state", state}, 0.25f);
     expectGain({"--state", state, "--set", "Gain=3"}, 3.0f);
 
     // The same state as a binary property list.
     const std::string xml = readText(state);
-    const CFPtr data(CFDataCreate(nullptr, reinterpret_cast<const UInt8*>(xml.data()), static_cast<CFIndex>(xml.size())));
-    const CFPtr list(CFPropertyListCreateWithData(nullptr, static_cast<CFDataRef>(data.get()), 0, nullptr, nullptr));
-    const CFPtr binary(CFPropertyListCreateData(nullptr, list.get(), kCFPropertyListBinaryFormat_v1_0, 0, nullptr));
+    const CFPtr data(
+        CFDataCreate(nullptr, reinterpret_cast<const UInt8*>(xml.data()), static_cast<CFIndex>(xml.size())));
+    const CFPtr list(
+        CFPropertyListCreateWithData(nullptr, static_cast<CFDataRef>(data.get()), 0, nullptr, nullptr));
+    const CFPtr binary(
+        CFPropertyListCreateData(nullptr, list.get(), kCFPropertyListBinaryFormat_v1_0, 0, nullptr));
     ASSERT_TRUE(binary);
     std::ofstream(path("quiet.bplist"), std::ios::binary)
         .write(reinterpret_cast<const char*>(CFDataGetBytePtr(static_cast<CFDataRef>(binary.get()))),
@@ -143,8 +154,8 @@ TEST_F(HostProcess, SavedStateRestoresInXmlAndBinaryForm)
 
 TEST_F(HostProcess, TempoReachesTheUnitOnlyWhenGiven)
 {
-    const RunResult withTempo = run({"process", "TestGain", in(), out(), "--set", "Tempo Probe=1", "--tempo", "96",
-                                     "--block", "100"});
+    const RunResult withTempo = run(
+        {"process", "TestGain", in(), out(), "--set", "Tempo Probe=1", "--tempo", "96", "--block", "100"});
     ASSERT_EQ(withTempo.status, 0) << withTempo.err;
     Audio output = readAudio(out());
     for (size_t i = 0; i < output.frames(); ++i) {
@@ -163,12 +174,14 @@ TEST_F(HostProcess, AutomationIsScheduledBeforeTheBlockItFallsIn)
                                        "ramp 250 300 Gain = 0 3   # across three blocks\n"
                                        "\n"
                                        "set 150 0 = 0.5\n";
-    ASSERT_EQ(run({"process", "TestGain", in(), out(), "--automation", path("auto.txt"), "--block", "100"}).status, 0);
+    ASSERT_EQ(
+        run({"process", "TestGain", in(), out(), "--automation", path("auto.txt"), "--block", "100"}).status,
+        0);
     const std::vector<std::string> expected = {
-        "render 0 100",      "set 0 50 0.5",        "render 100 100",        "ramp 0 50 50 0 0.5",
-        "render 200 100",    "ramp 0 0 100 0.5 1.5", "render 300 100",       "ramp 0 0 100 1.5 2.5",
-        "render 400 100",    "ramp 0 0 50 2.5 3",    "render 500 100",       "render 600 100",
-        "render 700 100",    "render 800 100",       "render 900 100"};
+        "render 0 100",   "set 0 50 0.5",         "render 100 100", "ramp 0 50 50 0 0.5",
+        "render 200 100", "ramp 0 0 100 0.5 1.5", "render 300 100", "ramp 0 0 100 1.5 2.5",
+        "render 400 100", "ramp 0 0 50 2.5 3",    "render 500 100", "render 600 100",
+        "render 700 100", "render 800 100",       "render 900 100"};
     EXPECT_EQ(logLines(), expected);
 
     std::ofstream(path("bad.txt")) << "set 0 Gain = 1\nset 10 Loudness = 1\n";
@@ -181,7 +194,8 @@ TEST_F(HostProcess, BlocksAdvanceTheSampleTime)
 {
     writeAudio(in(), 1, 937, ramp, kFloatWav);
     ASSERT_EQ(run({"process", "TestGain", in(), out(), "--block", "300"}).status, 0);
-    EXPECT_EQ(logLines(), (std::vector<std::string>{"render 0 300", "render 300 300", "render 600 300", "render 900 37"}));
+    EXPECT_EQ(logLines(), (std::vector<std::string>{"render 0 300", "render 300 300", "render 600 300",
+                                                    "render 900 37"}));
     EXPECT_EQ(readAudio(out()).frames(), 937u);
 }
 
@@ -204,7 +218,8 @@ TEST_F(HostProcess, FailuresLeaveNoOutput)
     const RunResult failed = run({"process", "TestGain", in(), out(), "--block", "100"});
     unsetenv("TESTGAIN_FAIL_AT");
     EXPECT_EQ(failed.status, 1);
-    EXPECT_THAT(failed.err, HasSubstr("failed to render at frame 500: kAudioUnitErr_CannotDoInCurrentContext (-10863)"));
+    EXPECT_THAT(failed.err,
+                HasSubstr("failed to render at frame 500: kAudioUnitErr_CannotDoInCurrentContext (-10863)"));
     EXPECT_EQ(readText(out()), "previous output");
     for (const auto& entry : std::filesystem::directory_iterator(folder))
         EXPECT_FALSE(entry.path().filename().string().starts_with(".out.wav")) << entry.path();

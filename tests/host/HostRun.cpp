@@ -16,13 +16,13 @@ std::string quote(const std::string& text)
     return quoted + "'";
 }
 
-}  // namespace
+} // namespace
 
 void HostTest::SetUp()
 {
     const auto* test = ::testing::UnitTest::GetInstance()->current_test_info();
-    folder = std::filesystem::temp_directory_path() /
-             ("auhost-" + std::string(test->test_suite_name()) + "-" + test->name() + "-" + std::to_string(getpid()));
+    folder = std::filesystem::temp_directory_path() / ("auhost-" + std::string(test->test_suite_name()) +
+                                                       "-" + test->name() + "-" + std::to_string(getpid()));
     std::filesystem::remove_all(folder);
     std::filesystem::create_directories(folder);
     setenv("HOME", folder.c_str(), 1);
@@ -38,7 +38,8 @@ RunResult HostTest::run(const std::vector<std::string>& arguments) const
 {
     std::string command = "TESTGAIN_LOG=" + quote(log()) + " " + quote(AUHOST_PATH);
     for (const std::string& argument : arguments) command += " " + quote(argument);
-    command += " --plugins " + quote(TEST_PLUGINS_DIR) + " >" + quote(path("stdout")) + " 2>" + quote(path("stderr"));
+    command += " --plugins " + quote(TEST_PLUGINS_DIR) + " >" + quote(path("stdout")) + " 2>" +
+               quote(path("stderr"));
     const int status = std::system(command.c_str());
     return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, readText(path("stdout")), readText(path("stderr"))};
 }
@@ -63,7 +64,8 @@ void HostTest::writeAudio(const std::string& file, int channels, size_t frames,
     std::vector<float> samples;
     for (size_t i = 0; i < frames; ++i)
         for (int c = 0; c < channels; ++c) samples.push_back(sample(i, c));
-    EXPECT_EQ(sf_writef_float(out, samples.data(), static_cast<sf_count_t>(frames)), static_cast<sf_count_t>(frames));
+    EXPECT_EQ(sf_writef_float(out, samples.data(), static_cast<sf_count_t>(frames)),
+              static_cast<sf_count_t>(frames));
     sf_close(out);
 }
 

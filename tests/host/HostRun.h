@@ -21,14 +21,14 @@ struct Audio {
     int channels = 0;
     int sampleRate = 0;
     int format = 0;
-    std::vector<float> samples;  // interleaved
+    std::vector<float> samples; // interleaved
     size_t frames() const { return channels ? samples.size() / static_cast<size_t>(channels) : 0; }
 };
 
 // A fresh folder per test, HOME pointing into it and AU_PLUGIN_PATH unset,
 // so that only the test bundle and the build's own bundles are found.
 class HostTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override;
     void TearDown() override;
 
@@ -40,7 +40,8 @@ protected:
 
     // Frame i of channel c is sample(i, c); written as format (SF_FORMAT_...).
     void writeAudio(const std::string& file, int channels, size_t frames,
-                    const std::function<float(size_t, int)>& sample, int format, int sampleRate = 44100) const;
+                    const std::function<float(size_t, int)>& sample, int format,
+                    int sampleRate = 44100) const;
     Audio readAudio(const std::string& file) const;
 
     std::filesystem::path folder;

@@ -18,10 +18,10 @@ const AUChannelInfo channelTable[] = {{1, 1}, {2, 2}};
 AUPreset presets[] = {{0, CFSTR("Unity")}, {1, CFSTR("Quiet")}};
 constexpr float presetGains[] = {1.0f, 0.25f};
 
-}  // namespace
+} // namespace
 
 class TestGain : public AUEffectBase {
-public:
+  public:
     explicit TestGain(ComponentInstance instance) : AUEffectBase(instance, false)
     {
         CreateElements();
@@ -38,7 +38,8 @@ public:
 
     OSStatus Version() override { return 0x00020103; }
 
-    OSStatus GetParameterInfo(AudioUnitScope scope, AudioUnitParameterID id, AudioUnitParameterInfo& info) override
+    OSStatus GetParameterInfo(AudioUnitScope scope, AudioUnitParameterID id,
+                              AudioUnitParameterInfo& info) override
     {
         if (scope != kAudioUnitScope_Global || id >= kParameterCount) return kAudioUnitErr_InvalidParameter;
         info.flags = kAudioUnitParameterFlag_IsReadable | kAudioUnitParameterFlag_IsWritable |
@@ -106,7 +107,8 @@ public:
         Float64 beat = 0.0, tempo = 0.0;
         if (probe) {
             HostCallbackInfo callbacks{};
-            if (DispatchGetProperty(kAudioUnitProperty_HostCallbacks, kAudioUnitScope_Global, 0, &callbacks) == noErr &&
+            if (DispatchGetProperty(kAudioUnitProperty_HostCallbacks, kAudioUnitScope_Global, 0,
+                                    &callbacks) == noErr &&
                 callbacks.beatAndTempoProc)
                 callbacks.beatAndTempoProc(callbacks.hostUserData, &beat, &tempo);
         }
@@ -119,12 +121,13 @@ public:
         return noErr;
     }
 
-private:
+  private:
     FILE* log = nullptr;
     double failAt = 1e300;
 };
 
-extern "C" __attribute__((visibility("default"))) ComponentResult TestGainEntry(ComponentParameters* p, void* s)
+extern "C" __attribute__((visibility("default"))) ComponentResult TestGainEntry(ComponentParameters* p,
+                                                                                void* s)
 {
     return ComponentEntryPoint<TestGain>::Dispatch(p, s);
 }

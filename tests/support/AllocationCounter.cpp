@@ -21,12 +21,21 @@ void* allocateAligned(std::size_t size, std::align_val_t alignment)
     if (void* p = std::aligned_alloc(a, (size + a - 1) / a * a)) return p;
     throw std::bad_alloc();
 }
-}  // namespace
+} // namespace
 
-std::size_t testsupport::allocationCount() { return count.load(std::memory_order_relaxed); }
+std::size_t testsupport::allocationCount()
+{
+    return count.load(std::memory_order_relaxed);
+}
 
-void* operator new(std::size_t size) { return allocate(size); }
-void* operator new[](std::size_t size) { return allocate(size); }
+void* operator new(std::size_t size)
+{
+    return allocate(size);
+}
+void* operator new[](std::size_t size)
+{
+    return allocate(size);
+}
 void* operator new(std::size_t size, const std::nothrow_t&) noexcept
 {
     try {
@@ -35,16 +44,55 @@ void* operator new(std::size_t size, const std::nothrow_t&) noexcept
         return nullptr;
     }
 }
-void* operator new[](std::size_t size, const std::nothrow_t& tag) noexcept { return operator new(size, tag); }
-void* operator new(std::size_t size, std::align_val_t a) { return allocateAligned(size, a); }
-void* operator new[](std::size_t size, std::align_val_t a) { return allocateAligned(size, a); }
-void operator delete(void* p) noexcept { std::free(p); }
-void operator delete[](void* p) noexcept { std::free(p); }
-void operator delete(void* p, std::size_t) noexcept { std::free(p); }
-void operator delete[](void* p, std::size_t) noexcept { std::free(p); }
-void operator delete(void* p, std::align_val_t) noexcept { std::free(p); }
-void operator delete[](void* p, std::align_val_t) noexcept { std::free(p); }
-void operator delete(void* p, std::size_t, std::align_val_t) noexcept { std::free(p); }
-void operator delete(void* p, const std::nothrow_t&) noexcept { std::free(p); }
-void operator delete[](void* p, const std::nothrow_t&) noexcept { std::free(p); }
-void operator delete[](void* p, std::size_t, std::align_val_t) noexcept { std::free(p); }
+void* operator new[](std::size_t size, const std::nothrow_t& tag) noexcept
+{
+    return operator new(size, tag);
+}
+void* operator new(std::size_t size, std::align_val_t a)
+{
+    return allocateAligned(size, a);
+}
+void* operator new[](std::size_t size, std::align_val_t a)
+{
+    return allocateAligned(size, a);
+}
+void operator delete(void* p) noexcept
+{
+    std::free(p);
+}
+void operator delete[](void* p) noexcept
+{
+    std::free(p);
+}
+void operator delete(void* p, std::size_t) noexcept
+{
+    std::free(p);
+}
+void operator delete[](void* p, std::size_t) noexcept
+{
+    std::free(p);
+}
+void operator delete(void* p, std::align_val_t) noexcept
+{
+    std::free(p);
+}
+void operator delete[](void* p, std::align_val_t) noexcept
+{
+    std::free(p);
+}
+void operator delete(void* p, std::size_t, std::align_val_t) noexcept
+{
+    std::free(p);
+}
+void operator delete(void* p, const std::nothrow_t&) noexcept
+{
+    std::free(p);
+}
+void operator delete[](void* p, const std::nothrow_t&) noexcept
+{
+    std::free(p);
+}
+void operator delete[](void* p, std::size_t, std::align_val_t) noexcept
+{
+    std::free(p);
+}

@@ -8,4 +8,4 @@ namespace testsupport {
 // binary's replacement of the global allocation functions.
 std::size_t allocationCount();
 
-}  // namespace testsupport
+} // namespace testsupport

@@ -28,8 +28,9 @@ inline double cookbookShelfDb(bool high, double gainDb, double corner, double q,
 {
     const double a = std::pow(10.0, gainDb / 40.0), w0 = 2.0 * M_PI * corner / sampleRate;
     const double c = std::cos(w0), s = 2.0 * std::sqrt(a) * std::sin(w0) / (2.0 * q);
-    const double sign = high ? -1.0 : 1.0;  // the high shelf flips the sign of every c term
-    const double b[3] = {a * ((a + 1) - sign * (a - 1) * c + s), sign * 2 * a * ((a - 1) - sign * (a + 1) * c),
+    const double sign = high ? -1.0 : 1.0; // the high shelf flips the sign of every c term
+    const double b[3] = {a * ((a + 1) - sign * (a - 1) * c + s),
+                         sign * 2 * a * ((a - 1) - sign * (a + 1) * c),
                          a * ((a + 1) - sign * (a - 1) * c - s)};
     const double d[3] = {(a + 1) + sign * (a - 1) * c + s, -sign * 2 * ((a - 1) + sign * (a + 1) * c),
                          (a + 1) + sign * (a - 1) * c - s};
@@ -37,4 +38,4 @@ inline double cookbookShelfDb(bool high, double gainDb, double corner, double q,
     return 20.0 * std::log10(std::abs((b[0] + b[1] * z + b[2] * z * z) / (d[0] + d[1] * z + d[2] * z * z)));
 }
 
-}  // namespace testsupport
+} // namespace testsupport

@@ -12,7 +12,7 @@ namespace {
 
 constexpr float kNaN = std::numeric_limits<float>::quiet_NaN();
 constexpr float kInf = std::numeric_limits<float>::infinity();
-constexpr float kUnityVolume = 0.70710677f;  // output gain 2 v^2 = 1
+constexpr float kUnityVolume = 0.70710677f; // output gain 2 v^2 = 1
 
 struct Rig {
     float p[22] = {};
@@ -33,16 +33,16 @@ struct Rig {
     float right() const { return engine.getLfoPhase(1); }
 };
 
-}  // namespace
+} // namespace
 
 TEST(FlangerEngine, VolumeAndDryWetMix)
 {
-    Rig rig;  // everything 0: still LFOs, and "Volume" 0 silences
+    Rig rig; // everything 0: still LFOs, and "Volume" 0 silences
     EXPECT_EQ(rig.run(5000, 0.7f), 0.0f);
     EXPECT_EQ(rig.right(), 0.0f);
 
     const float program[9] = {0, 0.33775365f, 0, 0.5899053f, 0.047685146f, 1, 0.42941594f, 0, kUnityVolume};
-    std::copy(program, program + 9, rig.p);  // first factory program, all dry
+    std::copy(program, program + 9, rig.p); // first factory program, all dry
     for (int n = 0; n < 5000; ++n) {
         const float in = std::sin(n * 0.05f);
         float l = in, r = -in;
@@ -55,16 +55,34 @@ TEST(FlangerEngine, VolumeAndDryWetMix)
 // From phase 0 one frame moves the right LFO by 256 x rate / sample rate units.
 TEST(FlangerEngine, LfoRateFromSpeedOrTempo)
 {
-    struct Case { float sync, tempo, hz; };
+    struct Case {
+        float sync, tempo, hz;
+    };
     const Case cases[] = {
         // Tempo-locked: table entry x tempo / 14400.
-        {1, 120, 1.0f}, {1, 60, 0.5f}, {1, 240, 2.0f}, {2, 120, 0.5f}, {3, 120, 0.25f}, {4, 120, 0.125f},
-        {5, 120, 1.5f}, {6, 120, 0.75f}, {7, 120, 0.375f}, {8, 120, 0.1875f}, {8, 60, 0.09375f},
+        {1, 120, 1.0f},
+        {1, 60, 0.5f},
+        {1, 240, 2.0f},
+        {2, 120, 0.5f},
+        {3, 120, 0.25f},
+        {4, 120, 0.125f},
+        {5, 120, 1.5f},
+        {6, 120, 0.75f},
+        {7, 120, 0.375f},
+        {8, 120, 0.1875f},
+        {8, 60, 0.09375f},
         // The integer part picks the entry; 9 and beyond stay on the last. A non-finite tempo counts as 120.
-        {1.99f, 120, 1.0f}, {8.5f, 120, 0.1875f}, {9, 120, 0.1875f}, {kInf, 120, 0.1875f}, {1, kNaN, 1.0f},
+        {1.99f, 120, 1.0f},
+        {8.5f, 120, 0.1875f},
+        {9, 120, 0.1875f},
+        {kInf, 120, 0.1875f},
+        {1, kNaN, 1.0f},
         {5, -kInf, 1.5f},
         // Below 1, negative or NaN: the manual rate 3 x "Speed"^3.
-        {0, 120, 0.375f}, {0.999f, 120, 0.375f}, {-1, 120, 0.375f}, {kNaN, 120, 0.375f},
+        {0, 120, 0.375f},
+        {0.999f, 120, 0.375f},
+        {-1, 120, 0.375f},
+        {kNaN, 120, 0.375f},
     };
     for (const Case& c : cases) {
         Rig rig;
@@ -88,7 +106,7 @@ TEST(FlangerEngine, SmoothedParametersAndPhaseLead)
         mismatches += rig.left() != 127.0f * expected;
     }
     EXPECT_EQ(mismatches, 0);
-    EXPECT_NEAR(rig.left() / 127.0f, 0.254f * (1.0f - std::exp(-1.0f)), 1e-3f);  // one time constant
+    EXPECT_NEAR(rig.left() / 127.0f, 0.254f * (1.0f - std::exp(-1.0f)), 1e-3f); // one time constant
 
     // "Phase" 1 settles near 1.004 (single-precision steps stall a little short of it)
     // and the left LFO then leads by that, modulo the 255-unit cycle.
@@ -127,7 +145,7 @@ TEST(FlangerEngine, WetSignalIsDcBlocked)
     rig.p[8] = kUnityVolume;
     std::vector<float> out;
     for (int n = 0; n < 20000; ++n) out.push_back(rig.run(1, 0.5f));
-    EXPECT_NEAR(out[300] / out[200], std::pow(0.991, 100), 0.005);  // the blocker's pole
+    EXPECT_NEAR(out[300] / out[200], std::pow(0.991, 100), 0.005); // the blocker's pole
     EXPECT_LT(std::fabs(out.back()), 1e-6f);
 }
 
@@ -135,7 +153,8 @@ TEST(FlangerEngine, WetSignalIsDcBlocked)
 // frame-by-frame processing, also when a non-finite sample enters mid-block.
 TEST(FlangerEngine, BlocksMatchFrameByFrame)
 {
-    const float program[9] = {0, 0.33775365f, 0, 0.5899053f, 0.047685146f, 1, 0.92941594f, 0.6048176f, 0.7589065f};
+    const float program[9] = {0, 0.33775365f, 0,          0.5899053f, 0.047685146f,
+                              1, 0.92941594f, 0.6048176f, 0.7589065f};
     Rig blocks, frames;
     std::copy(program, program + 9, blocks.p);
     std::copy(program, program + 9, frames.p);
@@ -147,7 +166,8 @@ TEST(FlangerEngine, BlocksMatchFrameByFrame)
     left[1500] = kNaN;
     right[2222] = kInf;
     std::vector<float> expectedLeft = left, expectedRight = right;
-    for (size_t n = 0; n < left.size(); ++n) frames.engine.process(&expectedLeft[n], &expectedRight[n], 120.0f);
+    for (size_t n = 0; n < left.size(); ++n)
+        frames.engine.process(&expectedLeft[n], &expectedRight[n], 120.0f);
 
     size_t done = 0;
     for (uint32_t length : {1u, 63u, 64u, 65u, 200u, 1000u, 1607u}) {
@@ -157,7 +177,8 @@ TEST(FlangerEngine, BlocksMatchFrameByFrame)
     ASSERT_EQ(done, left.size());
     int mismatches = 0;
     for (size_t n = 0; n < left.size(); ++n)
-        mismatches += std::memcmp(&left[n], &expectedLeft[n], 4) != 0 || std::memcmp(&right[n], &expectedRight[n], 4) != 0;
+        mismatches += std::memcmp(&left[n], &expectedLeft[n], 4) != 0 ||
+                      std::memcmp(&right[n], &expectedRight[n], 4) != 0;
     EXPECT_EQ(mismatches, 0);
     EXPECT_EQ(left[1500], 0.0f);
     EXPECT_EQ(right[2222], 0.0f);

@@ -16,7 +16,8 @@ std::vector<float> impulse(Flanger& f, float lfoPhase, float depth, float delay,
 {
     f.lfo.phase = lfoPhase;
     std::vector<float> out;
-    for (int n = 0; n < length; ++n) out.push_back(f.process(n == 0 ? 1.0f : 0.0f, 0.0f, depth, delay, feedback));
+    for (int n = 0; n < length; ++n)
+        out.push_back(f.process(n == 0 ? 1.0f : 0.0f, 0.0f, depth, delay, feedback));
     return out;
 }
 
@@ -28,7 +29,7 @@ float largestExcept(const std::vector<float>& v, int skip)
     return m;
 }
 
-}  // namespace
+} // namespace
 
 TEST(Flanger, DelayRangeAndRingLength)
 {
@@ -36,12 +37,14 @@ TEST(Flanger, DelayRangeAndRingLength)
     EXPECT_EQ(Flanger(48000.0f, 0.025f).getRingLength(), 1201);
     EXPECT_EQ(Flanger(96000.0f, 0.025f).getRingLength(), 2401);
 
-    struct Case { float depth, delay, shortest, longest, tolerance; };
+    struct Case {
+        float depth, delay, shortest, longest, tolerance;
+    };
     for (const Case& c : {Case{kZero, kZero, 44.4f, 45.1f, 0.1f}, Case{kZero, kOne, 1098.8f, 1103.0f, 0.1f},
                           Case{kOne, kZero, 1.0f, 40.6f, 0.1f}, Case{kOne, kOne, 17.0f, 1003.5f, 0.5f}}) {
         Flanger f(44100.0f, 0.025f);
         float shortest = 1e9f, longest = 0.0f;
-        for (int n = 0; n < 44100; ++n) {  // three sweeps at 3 Hz
+        for (int n = 0; n < 44100; ++n) { // three sweeps at 3 Hz
             f.process(0.0f, 3.0f, c.depth, c.delay, 0.0f);
             shortest = std::min(shortest, f.getDelaySamples());
             longest = std::max(longest, f.getDelaySamples());
@@ -82,7 +85,8 @@ TEST(Flanger, FeedbackAndSaturation)
     Flanger loud(44100.0f, 0.025f);
     float low = 0.0f, high = 0.0f;
     for (int n = 0; n < 20000; ++n) {
-        const float y = loud.process((n / 500) % 2 ? -100.0f : (n % 7 ? 100.0f : 1e6f), 3.0f, 0.5f, 0.5f, 1.0f);
+        const float y =
+            loud.process((n / 500) % 2 ? -100.0f : (n % 7 ? 100.0f : 1e6f), 3.0f, 0.5f, 0.5f, 1.0f);
         ASSERT_LE(std::fabs(y), 4.0f) << n;
         low = std::min(low, y);
         high = std::max(high, y);

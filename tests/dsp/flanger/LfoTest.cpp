@@ -15,11 +15,11 @@ TEST(Lfo, TableShapesInterpolateLinearly)
     };
     Lfo fresh(44100.0f);
     EXPECT_EQ(fresh.tick(1), 0.0f);
-    EXPECT_EQ(fresh.phase, 256.0f / 44100.0f);  // 1 Hz until told otherwise
+    EXPECT_EQ(fresh.phase, 256.0f / 44100.0f); // 1 Hz until told otherwise
     EXPECT_FLOAT_EQ(valueAt(0, 64.0f), 1.0f);
     EXPECT_EQ(valueAt(1, 64.5f), 0.9921875f);
     EXPECT_EQ(valueAt(2, 0.0f), -1.0f);
-    EXPECT_EQ(valueAt(2, 255.0f), 1.0f);  // 255 is not above 255: no wrap
+    EXPECT_EQ(valueAt(2, 255.0f), 1.0f); // 255 is not above 255: no wrap
     EXPECT_EQ(valueAt(3, 127.25f), 0.5f);
     EXPECT_EQ(valueAt(3, 128.0f), -1.0f);
 }
@@ -64,7 +64,7 @@ TEST(Lfo, RandomShapesDrawWhileInTheFirstUnit)
     EXPECT_TRUE(*low >= -1.0f && *low < -0.99f);
     EXPECT_TRUE(*high < 1.0f && *high > 0.99f);
 
-    noise.phase = 1.5f;  // past the first unit the last draw is held
+    noise.phase = 1.5f; // past the first unit the last draw is held
     EXPECT_EQ(noise.tick(4), draws.back());
     EXPECT_EQ(noise.tick(4), draws.back());
 }

@@ -10,15 +10,15 @@ TEST(EventQueue, FirstInFirstOutUntilFull)
     for (uint32_t payload : payloads) queue.push({payload, 7});
     EXPECT_TRUE(queue.isFull());
     EXPECT_EQ(queue.getActual(), 4);
-    queue.push({99, 0});  // full: dropped
+    queue.push({99, 0}); // full: dropped
     for (uint32_t payload : payloads) {
         const VstMidiEvent e = queue.pop();
         EXPECT_EQ(e.payload, payload);
-        EXPECT_EQ(e.delta, 0);  // popped events always come out due
+        EXPECT_EQ(e.delta, 0); // popped events always come out due
     }
     EXPECT_TRUE(queue.isEmpty());
 
-    const VstMidiEvent none = queue.pop();  // empty: a blank event, nothing changes
+    const VstMidiEvent none = queue.pop(); // empty: a blank event, nothing changes
     EXPECT_TRUE(none.payload == 0 && none.delta == 0 && queue.getActual() == 0);
     queue.push({5, 0});
     EXPECT_EQ(queue.pop().payload, 5u);
@@ -36,7 +36,7 @@ TEST(EventQueue, OnlyTheOldestEventCountsDown)
     EXPECT_FALSE(queue.decDelta());
     EXPECT_FALSE(queue.decDelta());
     EXPECT_TRUE(queue.decDelta());
-    EXPECT_TRUE(queue.decDelta());  // due stays due
+    EXPECT_TRUE(queue.decDelta()); // due stays due
     EXPECT_EQ(queue.pop().payload, 1u);
     EXPECT_TRUE(queue.decDelta());
     EXPECT_EQ(queue.pop().payload, 2u);

@@ -9,8 +9,7 @@ namespace {
 
 constexpr float kRate = 48000.0f;
 
-template <typename Shelf>
-double gainDb(float position, double hz, float q = 0.7071f)
+template <typename Shelf> double gainDb(float position, double hz, float q = 0.7071f)
 {
     Shelf shelf(kRate, 12);
     return testsupport::sineGainDb([&](float x) { return shelf.tick(x, 1000.0f, q, position); }, hz, kRate);
@@ -18,15 +17,14 @@ double gainDb(float position, double hz, float q = 0.7071f)
 
 // An impulse into a fresh filter: the first output is 0, the second is b2
 // times the stored (shaped) impulse.
-template <typename Shelf>
-float secondOutput(float impulse, float position = 1.0f)
+template <typename Shelf> float secondOutput(float impulse, float position = 1.0f)
 {
     Shelf shelf(kRate, 12);
     EXPECT_EQ(shelf.tick(impulse, 1000.0f, 0.7071f, position), 0.0f);
     return shelf.tick(0.0f, 1000.0f, 0.7071f, position);
 }
 
-}  // namespace
+} // namespace
 
 TEST(ShelvingFilters, GainsFollowPositionAndQ)
 {
@@ -48,10 +46,12 @@ TEST(ShelvingFilters, GainsFollowPositionAndQ)
     // Around the knee the magnitude is the cookbook shelf's, for gentle and steep Q.
     for (float q : {0.1f, 0.7071f, 2.1f}) {
         for (double hz : {400.0, 2500.0}) {
-            EXPECT_NEAR(gainDb<LowShelf>(0.8f, hz, q), testsupport::cookbookShelfDb(false, 7.2, 1000, q, hz, kRate),
-                        0.05) << q << " " << hz;
-            EXPECT_NEAR(gainDb<HighShelf>(0.0f, hz, q), testsupport::cookbookShelfDb(true, -12, 1000, q, hz, kRate),
-                        0.05) << q << " " << hz;
+            EXPECT_NEAR(gainDb<LowShelf>(0.8f, hz, q),
+                        testsupport::cookbookShelfDb(false, 7.2, 1000, q, hz, kRate), 0.05)
+                << q << " " << hz;
+            EXPECT_NEAR(gainDb<HighShelf>(0.0f, hz, q),
+                        testsupport::cookbookShelfDb(true, -12, 1000, q, hz, kRate), 0.05)
+                << q << " " << hz;
         }
     }
 }

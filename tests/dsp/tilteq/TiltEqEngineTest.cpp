@@ -13,7 +13,7 @@
 
 namespace {
 
-constexpr float kUnityVolume = 0.35355339f;  // output gain 8 v^2 = 1
+constexpr float kUnityVolume = 0.35355339f; // output gain 8 v^2 = 1
 
 // The default program; "Shelf", "Shelf q", "Bass lift", "Volume", "On / Off", "Shelf frquency".
 struct Rig {
@@ -36,7 +36,7 @@ struct Rig {
     ~Rig() { EXPECT_EQ(channelMismatches, 0); }
 };
 
-}  // namespace
+} // namespace
 
 TEST(TiltEqEngine, OffPassesSamplesBitForBitAndFreezesState)
 {
@@ -47,7 +47,8 @@ TEST(TiltEqEngine, OffPassesSamplesBitForBitAndFreezesState)
         for (int n = 0; n < 5000; ++n) {
             // Any finite bit pattern (the mask keeps the exponent below all ones), denormals, -0.
             const auto bits = (static_cast<uint32_t>(random()) & 0x7f7fffffu) | (n % 2 ? 0x80000000u : 0u);
-            const float in[2] = {std::bit_cast<float>(bits), n % 3 ? std::numeric_limits<float>::denorm_min() : -0.0f};
+            const float in[2] = {std::bit_cast<float>(bits),
+                                 n % 3 ? std::numeric_limits<float>::denorm_min() : -0.0f};
             float l = in[0], r = in[1];
             rig.engine.process(&l, &r);
             ASSERT_EQ(std::bit_cast<uint32_t>(l), bits) << onOff << " " << n;
@@ -59,8 +60,10 @@ TEST(TiltEqEngine, OffPassesSamplesBitForBitAndFreezesState)
     Rig paused, reference;
     for (int n = 0; n < 3000; ++n) {
         paused.p[6] = n >= 1000 && n < 1700 ? 0.5f : 0.51f;
-        if (paused.p[6] == 0.5f) paused.mono(0.9f);
-        else ASSERT_EQ(paused.mono(std::sin(n * 0.01f)), reference.mono(std::sin(n * 0.01f))) << n;
+        if (paused.p[6] == 0.5f)
+            paused.mono(0.9f);
+        else
+            ASSERT_EQ(paused.mono(std::sin(n * 0.01f)), reference.mono(std::sin(n * 0.01f))) << n;
     }
 }
 
@@ -86,19 +89,29 @@ TEST(TiltEqEngine, GainsOfShelfBassVolumeAndCorner)
     // Default program: two -8 dB shelves make a flat -8 dB, the output stage x2 (+6.02 dB).
     for (double hz : {50.0, 1000.0, 10000.0}) EXPECT_NEAR(Rig().gainDb(hz), -8.0 + 6.02, 0.2) << hz;
 
-    struct Case { float shelf, frequency, bass; double hz, db; };
+    struct Case {
+        float shelf, frequency, bass;
+        double hz, db;
+    };
     const Case cases[] = {
         // "Shelf" 0 cuts the treble by 16 dB, 1 the bass; corner 9900 x 0.5^3 + 100 = 1337.5 Hz.
-        {0, 0.5f, 0.5f, 40, 0}, {0, 0.5f, 0.5f, 15000, -16}, {1, 0.5f, 0.5f, 40, -16}, {1, 0.5f, 0.5f, 15000, 0},
+        {0, 0.5f, 0.5f, 40, 0},
+        {0, 0.5f, 0.5f, 15000, -16},
+        {1, 0.5f, 0.5f, 40, -16},
+        {1, 0.5f, 0.5f, 15000, 0},
         // Half the cut at the corner: 100 Hz at 0, 10 kHz at 1.
-        {0, 0.0f, 0.5f, 100, -8}, {0, 0.5f, 0.5f, 1337.5, -8}, {0, 1.0f, 0.5f, 10000, -8},
+        {0, 0.0f, 0.5f, 100, -8},
+        {0, 0.5f, 0.5f, 1337.5, -8},
+        {0, 1.0f, 0.5f, 10000, -8},
         // "Bass lift" +-12 dB well below 300 Hz, on top of the flat -8 dB tilt.
-        {0.5f, 0.5f, 0.0f, 20, -20}, {0.5f, 0.5f, 1.0f, 20, 4},
+        {0.5f, 0.5f, 0.0f, 20, -20},
+        {0.5f, 0.5f, 1.0f, 20, 4},
     };
     for (const Case& c : cases) {
         Rig rig;
         rig.p[1] = c.shelf, rig.p[7] = c.frequency, rig.p[3] = c.bass, rig.p[5] = kUnityVolume;
-        EXPECT_NEAR(rig.gainDb(c.hz), c.db, 0.3) << c.shelf << " " << c.frequency << " " << c.bass << " " << c.hz;
+        EXPECT_NEAR(rig.gainDb(c.hz), c.db, 0.3)
+            << c.shelf << " " << c.frequency << " " << c.bass << " " << c.hz;
     }
 
     // "Shelf q" 0 and 1 give Q 0.1 and 2.1, a gentle or an overshooting knee.
@@ -106,7 +119,8 @@ TEST(TiltEqEngine, GainsOfShelfBassVolumeAndCorner)
         for (double hz : {700.0, 2500.0}) {
             Rig rig;
             rig.p[1] = 0.0f, rig.p[2] = q, rig.p[7] = 0.5f, rig.p[5] = kUnityVolume;
-            EXPECT_NEAR(rig.gainDb(hz), testsupport::cookbookShelfDb(true, -16, 1337.5, 2 * q + 0.1, hz, 44100), 0.05)
+            EXPECT_NEAR(rig.gainDb(hz),
+                        testsupport::cookbookShelfDb(true, -16, 1337.5, 2 * q + 0.1, hz, 44100), 0.05)
                 << q << " " << hz;
         }
     }
@@ -119,7 +133,7 @@ TEST(TiltEqEngine, GainsOfShelfBassVolumeAndCorner)
 TEST(TiltEqEngine, ShelfGlidesWithTimeConstant1200)
 {
     Rig rig;
-    rig.p[1] = 0.0f, rig.p[7] = 1.0f, rig.p[5] = kUnityVolume;  // 10 kHz corner: quick tilt shelves
+    rig.p[1] = 0.0f, rig.p[7] = 1.0f, rig.p[5] = kUnityVolume; // 10 kHz corner: quick tilt shelves
     for (int n = 0; n < 30000; ++n) rig.mono(0.1f);
     rig.p[1] = 1.0f;
     std::vector<double> remaining;
@@ -168,7 +182,8 @@ TEST(TiltEqEngine, BlocksMatchFrameByFrame)
     for (uint32_t length : {1u, 200u, 1299u, 500u, 1000u}) {
         for (Rig* rig : {&blocks, &frames}) rig->p[6] = done == 1500 ? 0.0f : 1.0f;
         blocks.engine.process(&left[done], &right[done], length);
-        for (size_t n = done; n < done + length; ++n) frames.engine.process(&expectedLeft[n], &expectedRight[n]);
+        for (size_t n = done; n < done + length; ++n)
+            frames.engine.process(&expectedLeft[n], &expectedRight[n]);
         done += length;
     }
     ASSERT_EQ(done, left.size());
@@ -177,7 +192,7 @@ TEST(TiltEqEngine, BlocksMatchFrameByFrame)
         mismatches += std::bit_cast<uint32_t>(left[n]) != std::bit_cast<uint32_t>(expectedLeft[n]) ||
                       std::bit_cast<uint32_t>(right[n]) != std::bit_cast<uint32_t>(expectedRight[n]);
     EXPECT_EQ(mismatches, 0);
-    EXPECT_EQ(left[1500], 0.0f);  // switched off, passed through, silenced
+    EXPECT_EQ(left[1500], 0.0f); // switched off, passed through, silenced
     EXPECT_TRUE(std::all_of(right.begin(), right.end(), [](float x) { return std::isfinite(x); }));
-    EXPECT_NE(right[2999], 0.0f);  // and working again after the infinity
+    EXPECT_NE(right[2999], 0.0f); // and working again after the infinity
 }

@@ -20,7 +20,8 @@ TEST(AudioUnit, RecordSizesFollowTheLp64Rules)
 TEST(AudioUnit, StatusesAreNamed)
 {
     EXPECT_EQ(platform::describeStatus(kAudioUnitErr_InvalidScope), "kAudioUnitErr_InvalidScope (-10866)");
-    EXPECT_EQ(platform::describeStatus(kAudioUnitErr_FormatNotSupported), "kAudioUnitErr_FormatNotSupported (-10868)");
+    EXPECT_EQ(platform::describeStatus(kAudioUnitErr_FormatNotSupported),
+              "kAudioUnitErr_FormatNotSupported (-10868)");
     EXPECT_EQ(platform::describeStatus(badComponentSelector), "badComponentSelector (-2147450878)");
     EXPECT_EQ(platform::describeStatus(-12345), "-12345");
     EXPECT_EQ(platform::statusName(-12345), nullptr);
@@ -43,7 +44,7 @@ namespace {
     return a * b;
 }
 
-}  // namespace
+} // namespace
 
 TEST(AudioUnit, FloatingPointModeFlushesDenormals)
 {
@@ -51,7 +52,7 @@ TEST(AudioUnit, FloatingPointModeFlushesDenormals)
     const uint32_t saved = platform::getFloatingPointControl();
     platform::setFloatingPointControl(saved | platform::kFlushDenormalsToZero);
     // Operands the optimiser cannot see: it assumes the default mode.
-    volatile float tiny = 1e-39f, half = 0.5f;  // a denormal
+    volatile float tiny = 1e-39f, half = 0.5f; // a denormal
     const float flushed = multiply(tiny, half);
     platform::setFloatingPointControl(saved);
     const float kept = multiply(tiny, half);

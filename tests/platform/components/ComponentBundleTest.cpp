@@ -29,7 +29,7 @@ std::string infoPlist(const std::string& executable, const std::string& entries)
 }
 
 class ComponentBundleTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override
     {
         std::string pattern = (fs::temp_directory_path() / "components_tests_XXXXXX").string();
@@ -175,4 +175,4 @@ TEST_F(ComponentBundleTest, BadEntriesAreReportedAndTheRestRegister)
               }));
 }
 
-}  // namespace
+} // namespace

@@ -56,7 +56,7 @@ constexpr ComponentDescription effect{FourCharCode("aufx"), FourCharCode("Test")
                                       0};
 
 class ComponentManagerTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override
     {
         calls.clear();
@@ -221,4 +221,4 @@ TEST_F(ComponentManagerTest, CallSelectorPacksArgumentsIntoWordsFromTheLast)
     EXPECT_EQ(CloseComponent(instance), noErr);
 }
 
-}  // namespace
+} // namespace
