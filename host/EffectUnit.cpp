@@ -3,11 +3,18 @@
 #include <algorithm>
 #include <cstring>
 
-#include "host/CFPtr.h"
 #include "host/CommandLine.h"
 #include "host/HostError.h"
+#include "platform/corefoundation/CFRef.h"
 
 namespace {
+
+// The string's UTF-8 text; empty for null.
+std::string toStdString(CFStringRef string)
+{
+    const char* text = string ? CFStringGetCStringPtr(string, kCFStringEncodingUTF8) : nullptr;
+    return text ? text : "";
+}
 
 bool equalIgnoringCase(std::string_view a, std::string_view b)
 {
@@ -123,7 +130,7 @@ std::vector<PresetDescription> EffectUnit::factoryPresets() const
     std::memcpy(&array, data.data(), sizeof array);
     if (!array) return {};
     // The array holds the unit's own records without owning them.
-    const CFPtr owner(array);
+    const platform::CFRef owner(array);
     std::vector<PresetDescription> presets;
     for (CFIndex i = 0; i < CFArrayGetCount(array); ++i) {
         const auto* preset = static_cast<const AUPreset*>(CFArrayGetValueAtIndex(array, i));
@@ -194,8 +201,9 @@ void EffectUnit::setParameter(const ParameterDescription& parameter, AudioUnitPa
 
 void EffectUnit::choosePreset(const PresetDescription& preset)
 {
-    const CFPtr name(CFStringCreateWithCString(nullptr, preset.name.c_str(), kCFStringEncodingUTF8));
-    const AUPreset record{preset.number, static_cast<CFStringRef>(name.get())};
+    const platform::CFRef name(
+        CFStringCreateWithCString(nullptr, preset.name.c_str(), kCFStringEncodingUTF8));
+    const AUPreset record{preset.number, name.get()};
     OSStatus status = AudioUnitSetProperty(unit, kAudioUnitProperty_PresentPreset, kAudioUnitScope_Global, 0,
                                            &record, sizeof record);
     if (status == kAudioUnitErr_InvalidProperty)

@@ -223,7 +223,7 @@ ProcessSummary processFile(const CatalogEntry& component, const ProcessOptions& 
                          sizeof callbacks, "the host callbacks");
     }
     if (options.stateIn) {
-        const CFPtr state = readPropertyListFile(*options.stateIn);
+        const auto state = readPropertyListFile(*options.stateIn);
         const CFPropertyListRef list = state.get();
         unit.setProperty(kAudioUnitProperty_ClassInfo, kAudioUnitScope_Global, &list, sizeof list,
                          "the state in '" + *options.stateIn + "'",
@@ -309,7 +309,7 @@ ProcessSummary processFile(const CatalogEntry& component, const ProcessOptions& 
         checkStatus(AudioUnitGetProperty(unit.get(), kAudioUnitProperty_ClassInfo, kAudioUnitScope_Global, 0,
                                          &state, &size),
                     "cannot read the state of '" + unit.name() + "'", "the unit may be faulty");
-        const CFPtr owner(state);
+        const platform::CFRef owner(state);
         writePropertyListFile(*options.stateOut, state);
     }
     return {options.output, static_cast<int64_t>(position), channels, reader.sampleRate(), writer.peak(),

@@ -7,18 +7,18 @@
 #include "host/AtomicFile.h"
 #include "host/HostError.h"
 
-CFPtr readPropertyListFile(const std::string& path)
+platform::CFRef<CFPropertyListRef> readPropertyListFile(const std::string& path)
 {
     std::ifstream in(path, std::ios::binary);
     if (!in) throw HostError("cannot open state file '" + path + "'", "check the path");
     const std::vector<char> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     if (in.bad())
         throw HostError("cannot read state file '" + path + "'", "check that it is a readable file");
-    const CFPtr data(CFDataCreate(nullptr, reinterpret_cast<const UInt8*>(bytes.data()),
-                                  static_cast<CFIndex>(bytes.size())));
+    const platform::CFRef data(CFDataCreate(nullptr, reinterpret_cast<const UInt8*>(bytes.data()),
+                                            static_cast<CFIndex>(bytes.size())));
     CFErrorRef error = nullptr;
-    CFPtr list(CFPropertyListCreateWithData(nullptr, static_cast<CFDataRef>(data.get()),
-                                            kCFPropertyListImmutable, nullptr, &error));
+    platform::CFRef list(
+        CFPropertyListCreateWithData(nullptr, data.get(), kCFPropertyListImmutable, nullptr, &error));
     if (error) CFRelease(error);
     if (!list)
         throw HostError("state file '" + path + "' is not a property list",
@@ -29,12 +29,12 @@ CFPtr readPropertyListFile(const std::string& path)
 void writePropertyListFile(const std::string& path, CFPropertyListRef list)
 {
     CFErrorRef error = nullptr;
-    const CFPtr data(CFPropertyListCreateData(nullptr, list, kCFPropertyListXMLFormat_v1_0, 0, &error));
+    const platform::CFRef data(
+        CFPropertyListCreateData(nullptr, list, kCFPropertyListXMLFormat_v1_0, 0, &error));
     if (error) CFRelease(error);
     if (!data)
         throw HostError("the unit's state cannot be written as a property list", "the unit may be faulty");
     AtomicFile file(path);
-    file.write(CFDataGetBytePtr(static_cast<CFDataRef>(data.get())),
-               static_cast<size_t>(CFDataGetLength(static_cast<CFDataRef>(data.get()))));
+    file.write(CFDataGetBytePtr(data.get()), static_cast<size_t>(CFDataGetLength(data.get())));
     file.commit();
 }

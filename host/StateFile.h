@@ -4,11 +4,11 @@
 
 #include <string>
 
-#include "host/CFPtr.h"
+#include "platform/corefoundation/CFRef.h"
 
 // Reads an XML or binary property list; HostError if the file cannot be
 // read or holds no property list.
-CFPtr readPropertyListFile(const std::string& path);
+platform::CFRef<CFPropertyListRef> readPropertyListFile(const std::string& path);
 
 // Writes an XML property list atomically.
 void writePropertyListFile(const std::string& path, CFPropertyListRef list);

@@ -2,26 +2,22 @@
 
 #include "platform/components/Components.h"
 
-#include "platform/corefoundation/CoreFoundation.h"
+#include "platform/corefoundation/CFRef.h"
 
 #include <dlfcn.h>
 
 #include <filesystem>
 #include <fstream>
 #include <iterator>
-#include <memory>
 #include <optional>
 
 namespace {
 
+using platform::CFRef;
+
 // The folder under Contents/ that holds the executable built for this
 // machine; the build places bundle executables by the same name.
 constexpr const char* kArchFolder = VOK_BUNDLE_ARCH_FOLDER;
-
-struct CFReleaser {
-    void operator()(CFTypeRef object) const { CFRelease(object); }
-};
-using CFHolder = std::unique_ptr<const void, CFReleaser>;
 
 // A component as Info.plist lists it.
 struct ListedComponent {
@@ -32,7 +28,7 @@ struct ListedComponent {
 
 CFTypeRef lookUp(CFDictionaryRef dictionary, const char* key)
 {
-    const CFHolder keyString(CFStringCreateWithCString(nullptr, key, kCFStringEncodingUTF8));
+    const CFRef keyString(CFStringCreateWithCString(nullptr, key, kCFStringEncodingUTF8));
     return CFDictionaryGetValue(dictionary, keyString.get());
 }
 
@@ -115,32 +111,30 @@ std::optional<std::string> readFile(const std::filesystem::path& path)
 }
 
 // Info.plist's top-level dictionary, or null and the problem.
-CFHolder readInfoDictionary(const std::filesystem::path& infoPath, std::string& problem)
+CFRef<CFPropertyListRef> readInfoDictionary(const std::filesystem::path& infoPath, std::string& problem)
 {
     const auto bytes = readFile(infoPath);
     if (!bytes) {
         problem = "cannot read Contents/Info.plist";
-        return nullptr;
+        return {};
     }
-    const CFHolder data(CFDataCreate(nullptr, reinterpret_cast<const UInt8*>(bytes->data()),
-                                     static_cast<CFIndex>(bytes->size())));
+    const CFRef data(CFDataCreate(nullptr, reinterpret_cast<const UInt8*>(bytes->data()),
+                                  static_cast<CFIndex>(bytes->size())));
     CFPropertyListFormat format;
     CFErrorRef error = nullptr;
-    CFHolder root(CFPropertyListCreateWithData(nullptr, static_cast<CFDataRef>(data.get()),
-                                               kCFPropertyListImmutable, &format, &error));
+    CFRef root(CFPropertyListCreateWithData(nullptr, data.get(), kCFPropertyListImmutable, &format, &error));
     if (!root) {
         problem = "Contents/Info.plist is not a property list";
         if (error) {
-            const CFHolder errorHolder(error);
-            const CFHolder description(CFErrorCopyDescription(error));
-            problem += std::string(": ") + CFStringGetCStringPtr(static_cast<CFStringRef>(description.get()),
-                                                                 kCFStringEncodingUTF8);
+            const CFRef errorHolder(error);
+            const CFRef description(CFErrorCopyDescription(error));
+            problem += std::string(": ") + CFStringGetCStringPtr(description.get(), kCFStringEncodingUTF8);
         }
-        return nullptr;
+        return {};
     }
     if (CFGetTypeID(root.get()) != CFDictionaryGetTypeID()) {
         problem = "Contents/Info.plist is not a dictionary";
-        return nullptr;
+        return {};
     }
     return root;
 }
@@ -164,7 +158,7 @@ platform::BundleRegistration platform::RegisterComponentBundle(const std::string
     }
     const std::filesystem::path contents = std::filesystem::path(folder) / "Contents";
     std::string problem;
-    const CFHolder root = readInfoDictionary(contents / "Info.plist", problem);
+    const CFRef root = readInfoDictionary(contents / "Info.plist", problem);
     if (!root) {
         report(problem);
         return result;

@@ -12,6 +12,7 @@
 
 #include "platform/corefoundation/BinaryPropertyListCheck.h"
 #include "platform/corefoundation/CFInternal.h"
+#include "platform/corefoundation/CFRef.h"
 
 namespace {
 
@@ -26,22 +27,6 @@ using Plist = std::unique_ptr<void, PlistDeleter>;
 
 struct FreeDeleter {
     void operator()(void* memory) const { std::free(memory); }
-};
-
-template <typename T> class Owned {
-  public:
-    explicit Owned(T object = nullptr) : object_(object) {}
-    Owned(const Owned&) = delete;
-    Owned& operator=(const Owned&) = delete;
-    ~Owned()
-    {
-        if (object_) CFRelease(object_);
-    }
-    T get() const { return object_; }
-    T release() { return std::exchange(object_, nullptr); }
-
-  private:
-    T object_;
 };
 
 void report(CFErrorRef* error, CFIndex code, std::string description)
@@ -117,10 +102,10 @@ class Reader {
 
     CFArrayRef readArray(plist_t node, int depth)
     {
-        Owned<CFMutableArrayRef> array(CFArrayCreateMutable(nullptr, 0, &kCFTypeArrayCallBacks));
+        platform::CFRef<CFMutableArrayRef> array(CFArrayCreateMutable(nullptr, 0, &kCFTypeArrayCallBacks));
         const uint32_t count = plist_array_get_size(node);
         for (uint32_t i = 0; i < count; ++i) {
-            Owned<CFPropertyListRef> item(read(plist_array_get_item(node, i), depth));
+            platform::CFRef<CFPropertyListRef> item(read(plist_array_get_item(node, i), depth));
             if (!item.get()) return nullptr;
             CFArrayAppendValue(array.get(), item.get());
         }
@@ -129,7 +114,7 @@ class Reader {
 
     CFDictionaryRef readDictionary(plist_t node, int depth)
     {
-        Owned<CFMutableDictionaryRef> dict(CFDictionaryCreateMutable(
+        platform::CFRef<CFMutableDictionaryRef> dict(CFDictionaryCreateMutable(
             nullptr, 0, &kCFTypeDictionaryKeyCallBacks, &kCFTypeDictionaryValueCallBacks));
         plist_dict_iter iterator = nullptr;
         plist_dict_new_iter(node, &iterator);
@@ -141,9 +126,9 @@ class Reader {
             const std::unique_ptr<char, FreeDeleter> keyOwner(keyText);
             if (!value) break;
             if (!keyText) return fail("holds a dictionary entry without a key");
-            Owned<CFStringRef> key(readString(keyText));
+            platform::CFRef<CFStringRef> key(readString(keyText));
             if (!key.get()) return nullptr;
-            Owned<CFPropertyListRef> item(read(value, depth));
+            platform::CFRef<CFPropertyListRef> item(read(value, depth));
             if (!item.get()) return nullptr;
             CFDictionarySetValue(dict.get(), key.get(), item.get());
         }

@@ -7,7 +7,7 @@
 #include <fstream>
 
 #include "HostRun.h"
-#include "host/CFPtr.h"
+#include "platform/corefoundation/CFRef.h"
 
 using ::testing::HasSubstr;
 using ::testing::Not;
@@ -134,16 +134,14 @@ TEST_F(HostProcess, SavedStateRestoresInXmlAndBinaryForm)
 
     // The same state as a binary property list.
     const std::string xml = readText(state);
-    const CFPtr data(
+    const platform::CFRef data(
         CFDataCreate(nullptr, reinterpret_cast<const UInt8*>(xml.data()), static_cast<CFIndex>(xml.size())));
-    const CFPtr list(
-        CFPropertyListCreateWithData(nullptr, static_cast<CFDataRef>(data.get()), 0, nullptr, nullptr));
-    const CFPtr binary(
+    const platform::CFRef list(CFPropertyListCreateWithData(nullptr, data.get(), 0, nullptr, nullptr));
+    const platform::CFRef binary(
         CFPropertyListCreateData(nullptr, list.get(), kCFPropertyListBinaryFormat_v1_0, 0, nullptr));
     ASSERT_TRUE(binary);
     std::ofstream(path("quiet.bplist"), std::ios::binary)
-        .write(reinterpret_cast<const char*>(CFDataGetBytePtr(static_cast<CFDataRef>(binary.get()))),
-               CFDataGetLength(static_cast<CFDataRef>(binary.get())));
+        .write(reinterpret_cast<const char*>(CFDataGetBytePtr(binary.get())), CFDataGetLength(binary.get()));
     expectGain({"--state", path("quiet.bplist")}, 0.25f);
 
     std::ofstream(path("bad.plist")) << "not a property list";
