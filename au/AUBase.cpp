@@ -4,6 +4,14 @@
 #include <bit>
 #include <cstring>
 
+namespace {
+
+// Room reserved up front, so that the common case never reallocates.
+constexpr size_t kReservedScheduledEvents = 24;
+constexpr size_t kReservedPropertyListeners = 32;
+
+} // namespace
+
 AUBase::AUBase(ComponentInstance instance, UInt32 numberOfInputs, UInt32 numberOfOutputs,
                UInt32 numberOfGroups, UInt32 numberOfParts)
     : ComponentBase(instance), initialNumberOfInputs(numberOfInputs), initialNumberOfOutputs(numberOfOutputs),
@@ -11,7 +19,7 @@ AUBase::AUBase(ComponentInstance instance, UInt32 numberOfInputs, UInt32 numberO
 {
     currentPreset.presetName = CFSTR("Untitled");
     scopes[kAudioUnitScope_Global].Initialize(this, kAudioUnitScope_Global, 1);
-    if (audioUnitAPIVersion > 1) scheduledEvents.reserve(24);
+    if (audioUnitAPIVersion > 1) scheduledEvents.reserve(kReservedScheduledEvents);
 }
 
 AUBase::~AUBase()
@@ -23,121 +31,199 @@ AUBase::~AUBase()
 // ---------------------------------------------------------------------------
 // Dispatch
 
-OSStatus AUBase::ComponentEntryDispatch(ComponentParameters* params, AUBase* unit)
-{
-    if (unit == nullptr) return paramErr;
-    const auto word = [params](int index) { return ComponentParameter<UInt32>(params, index); };
+// The Audio Unit selectors, one handler each, taking the call's arguments in
+// the order the call lists them.
+struct AUBase::SelectorHandlers {
+    using Handler = OSStatus (*)(AUBase&, ComponentArguments&);
+    struct Row {
+        int16_t selector;
+        int arguments;
+        Handler handler;
+        // Offered (by can-do) only from API version 2 on.
+        bool needsVersion2;
+    };
 
-    switch (params->what) {
-    case kAudioUnitInitializeSelect:
-        return unit->DoInitialize();
-    case kAudioUnitUninitializeSelect:
-        unit->DoCleanup();
+    static OSStatus initialize(AUBase& unit, ComponentArguments&) { return unit.DoInitialize(); }
+
+    static OSStatus uninitialize(AUBase& unit, ComponentArguments&)
+    {
+        unit.DoCleanup();
         return noErr;
-    case kAudioUnitGetPropertyInfoSelect: {
+    }
+
+    static OSStatus getPropertyInfo(AUBase& unit, ComponentArguments& args)
+    {
+        const auto id = args.take<AudioUnitPropertyID>();
+        const auto scope = args.take<AudioUnitScope>();
+        const auto element = args.take<AudioUnitElement>();
+        auto* outSize = args.take<UInt32*>();
+        auto* outWritable = args.take<UInt8*>();
         UInt32 size = 0;
         bool writable = false;
-        const OSStatus result = unit->DispatchGetPropertyInfo(word(4), word(3), word(2), size, writable);
-        if (auto* outSize = ComponentParameter<UInt32*>(params, 1)) *outSize = size;
-        if (auto* outWritable = ComponentParameter<UInt8*>(params, 0)) *outWritable = writable;
+        const OSStatus result = unit.DispatchGetPropertyInfo(id, scope, element, size, writable);
+        if (outSize) *outSize = size;
+        if (outWritable) *outWritable = writable;
         return result;
     }
-    case kAudioUnitGetPropertySelect: {
-        const AudioUnitPropertyID id = word(4);
-        const AudioUnitScope scope = word(3);
-        const AudioUnitElement element = word(2);
-        auto* outData = ComponentParameter<void*>(params, 1);
-        auto* ioSize = ComponentParameter<UInt32*>(params, 0);
+
+    // Without data, the size alone; a size short of the property's takes a
+    // prefix of the whole value and keeps the caller's size.
+    static OSStatus getProperty(AUBase& unit, ComponentArguments& args)
+    {
+        const auto id = args.take<AudioUnitPropertyID>();
+        const auto scope = args.take<AudioUnitScope>();
+        const auto element = args.take<AudioUnitElement>();
+        auto* outData = args.take<void*>();
+        auto* ioSize = args.take<UInt32*>();
         if (ioSize == nullptr) return paramErr;
         UInt32 actualSize = 0;
         bool writable = false;
-        if (outData == nullptr) return unit->DispatchGetPropertyInfo(id, scope, element, *ioSize, writable);
+        if (outData == nullptr) return unit.DispatchGetPropertyInfo(id, scope, element, *ioSize, writable);
         if (*ioSize == 0) return paramErr;
-        OSStatus result = unit->DispatchGetPropertyInfo(id, scope, element, actualSize, writable);
+        OSStatus result = unit.DispatchGetPropertyInfo(id, scope, element, actualSize, writable);
         if (result != noErr) return result;
         if (*ioSize < actualSize) {
-            // The caller takes a prefix of the whole value.
             std::vector<std::byte> whole(actualSize);
-            result = unit->DispatchGetProperty(id, scope, element, whole.data());
+            result = unit.DispatchGetProperty(id, scope, element, whole.data());
             if (result == noErr) std::memcpy(outData, whole.data(), *ioSize);
         } else {
-            result = unit->DispatchGetProperty(id, scope, element, outData);
+            result = unit.DispatchGetProperty(id, scope, element, outData);
             if (result == noErr) *ioSize = actualSize;
         }
         if (result != noErr) *ioSize = 0;
         return result;
     }
-    case kAudioUnitSetPropertySelect: {
-        const auto* inData = ComponentParameter<const void*>(params, 1);
-        const UInt32 size = word(0);
-        if (inData && size) return unit->DispatchSetProperty(word(4), word(3), word(2), inData, size);
-        if (!inData && !size) return unit->DispatchRemovePropertyValue(word(4), word(3), word(2));
+
+    // Data and size set a value, neither removes it.
+    static OSStatus setProperty(AUBase& unit, ComponentArguments& args)
+    {
+        const auto id = args.take<AudioUnitPropertyID>();
+        const auto scope = args.take<AudioUnitScope>();
+        const auto element = args.take<AudioUnitElement>();
+        const auto* inData = args.take<const void*>();
+        const auto size = args.take<UInt32>();
+        if (inData && size) return unit.DispatchSetProperty(id, scope, element, inData, size);
+        if (!inData && !size) return unit.DispatchRemovePropertyValue(id, scope, element);
         return paramErr;
     }
-    case kAudioUnitGetParameterSelect: {
-        auto* outValue = ComponentParameter<AudioUnitParameterValue*>(params, 0);
+
+    static OSStatus getParameter(AUBase& unit, ComponentArguments& args)
+    {
+        const auto id = args.take<AudioUnitParameterID>();
+        const auto scope = args.take<AudioUnitScope>();
+        const auto element = args.take<AudioUnitElement>();
+        auto* outValue = args.take<AudioUnitParameterValue*>();
         if (outValue == nullptr) return paramErr;
-        return unit->GetParameter(word(3), word(2), word(1), *outValue);
+        return unit.GetParameter(id, scope, element, *outValue);
     }
-    case kAudioUnitSetParameterSelect:
-        return unit->SetParameter(word(4), word(3), word(2), ComponentParameter<float>(params, 1), word(0));
-    case kAudioUnitResetSelect:
-        unit->lastRenderedSampleTime.store(-1.0, std::memory_order_relaxed);
-        return unit->Reset(word(1), word(0));
-    case kAudioUnitAddPropertyListenerSelect:
-        return unit->AddPropertyListener(word(2),
-                                         ComponentParameter<AudioUnitPropertyListenerProc>(params, 1),
-                                         ComponentParameter<void*>(params, 0));
-    case kAudioUnitRemovePropertyListenerSelect:
-        return unit->RemovePropertyListener(
-            word(1), ComponentParameter<AudioUnitPropertyListenerProc>(params, 0), nullptr, false);
-    case kAudioUnitRemovePropertyListenerWithUserDataSelect:
-        return unit->RemovePropertyListener(word(2),
-                                            ComponentParameter<AudioUnitPropertyListenerProc>(params, 1),
-                                            ComponentParameter<void*>(params, 0), true);
-    case kAudioUnitRenderSelect: {
-        auto* flags = ComponentParameter<AudioUnitRenderActionFlags*>(params, 4);
-        const auto* timeStamp = ComponentParameter<const AudioTimeStamp*>(params, 3);
-        auto* ioData = ComponentParameter<AudioBufferList*>(params, 0);
+
+    static OSStatus setParameter(AUBase& unit, ComponentArguments& args)
+    {
+        const auto id = args.take<AudioUnitParameterID>();
+        const auto scope = args.take<AudioUnitScope>();
+        const auto element = args.take<AudioUnitElement>();
+        const auto value = args.take<AudioUnitParameterValue>();
+        return unit.SetParameter(id, scope, element, value, args.take<UInt32>());
+    }
+
+    static OSStatus reset(AUBase& unit, ComponentArguments& args)
+    {
+        const auto scope = args.take<AudioUnitScope>();
+        const auto element = args.take<AudioUnitElement>();
+        unit.lastRenderedSampleTime.store(-1.0, std::memory_order_relaxed);
+        return unit.Reset(scope, element);
+    }
+
+    static OSStatus addPropertyListener(AUBase& unit, ComponentArguments& args)
+    {
+        const auto id = args.take<AudioUnitPropertyID>();
+        const auto proc = args.take<AudioUnitPropertyListenerProc>();
+        return unit.AddPropertyListener(id, proc, args.take<void*>());
+    }
+
+    static OSStatus removePropertyListener(AUBase& unit, ComponentArguments& args)
+    {
+        const auto id = args.take<AudioUnitPropertyID>();
+        const auto proc = args.take<AudioUnitPropertyListenerProc>();
+        return unit.RemovePropertyListener(id, proc, nullptr, false);
+    }
+
+    static OSStatus removePropertyListenerWithUserData(AUBase& unit, ComponentArguments& args)
+    {
+        const auto id = args.take<AudioUnitPropertyID>();
+        const auto proc = args.take<AudioUnitPropertyListenerProc>();
+        return unit.RemovePropertyListener(id, proc, args.take<void*>(), true);
+    }
+
+    // A null flags pointer stands for no flags.
+    static OSStatus render(AUBase& unit, ComponentArguments& args)
+    {
+        auto* flags = args.take<AudioUnitRenderActionFlags*>();
+        const auto* timeStamp = args.take<const AudioTimeStamp*>();
+        const auto bus = args.take<UInt32>();
+        const auto frames = args.take<UInt32>();
+        auto* ioData = args.take<AudioBufferList*>();
         if (timeStamp == nullptr || ioData == nullptr) return paramErr;
         AudioUnitRenderActionFlags noFlags = 0;
-        return unit->DoRender(flags ? *flags : noFlags, *timeStamp, word(2), word(1), *ioData);
+        return unit.DoRender(flags ? *flags : noFlags, *timeStamp, bus, frames, *ioData);
     }
-    case kAudioUnitAddRenderNotifySelect:
-        return unit->SetRenderNotification(ComponentParameter<AURenderCallback>(params, 1),
-                                           ComponentParameter<void*>(params, 0));
-    case kAudioUnitRemoveRenderNotifySelect:
-        return unit->RemoveRenderNotification(ComponentParameter<AURenderCallback>(params, 1),
-                                              ComponentParameter<void*>(params, 0));
-    case kAudioUnitScheduleParametersSelect:
-        if (unit->audioUnitAPIVersion <= 1) return badComponentSelector;
-        return unit->ScheduleParameter(ComponentParameter<const AudioUnitParameterEvent*>(params, 1),
-                                       word(0));
-    case kComponentCanDoSelect:
-        switch (ComponentParameter<int16_t>(params, 0)) {
-        case kAudioUnitInitializeSelect:
-        case kAudioUnitUninitializeSelect:
-        case kAudioUnitGetPropertyInfoSelect:
-        case kAudioUnitGetPropertySelect:
-        case kAudioUnitSetPropertySelect:
-        case kAudioUnitGetParameterSelect:
-        case kAudioUnitSetParameterSelect:
-        case kAudioUnitResetSelect:
-        case kAudioUnitAddPropertyListenerSelect:
-        case kAudioUnitRemovePropertyListenerSelect:
-        case kAudioUnitRemovePropertyListenerWithUserDataSelect:
-            return 1;
-        case kAudioUnitRenderSelect:
-        case kAudioUnitAddRenderNotifySelect:
-        case kAudioUnitRemoveRenderNotifySelect:
-        case kAudioUnitScheduleParametersSelect:
-            return unit->audioUnitAPIVersion > 1 ? 1 : 0;
-        default:
-            return ComponentBase::ComponentEntryDispatch(params, unit);
-        }
-    default:
-        return ComponentBase::ComponentEntryDispatch(params, unit);
+
+    static OSStatus addRenderNotify(AUBase& unit, ComponentArguments& args)
+    {
+        const auto proc = args.take<AURenderCallback>();
+        return unit.SetRenderNotification(proc, args.take<void*>());
     }
+
+    static OSStatus removeRenderNotify(AUBase& unit, ComponentArguments& args)
+    {
+        const auto proc = args.take<AURenderCallback>();
+        return unit.RemoveRenderNotification(proc, args.take<void*>());
+    }
+
+    static OSStatus scheduleParameters(AUBase& unit, ComponentArguments& args)
+    {
+        if (unit.audioUnitAPIVersion <= 1) return badComponentSelector;
+        const auto* events = args.take<const AudioUnitParameterEvent*>();
+        return unit.ScheduleParameter(events, args.take<UInt32>());
+    }
+
+    static constexpr Row kRows[] = {
+        {kAudioUnitInitializeSelect, 0, initialize, false},
+        {kAudioUnitUninitializeSelect, 0, uninitialize, false},
+        {kAudioUnitGetPropertyInfoSelect, 5, getPropertyInfo, false},
+        {kAudioUnitGetPropertySelect, 5, getProperty, false},
+        {kAudioUnitSetPropertySelect, 5, setProperty, false},
+        {kAudioUnitGetParameterSelect, 4, getParameter, false},
+        {kAudioUnitSetParameterSelect, 5, setParameter, false},
+        {kAudioUnitResetSelect, 2, reset, false},
+        {kAudioUnitAddPropertyListenerSelect, 3, addPropertyListener, false},
+        {kAudioUnitRemovePropertyListenerSelect, 2, removePropertyListener, false},
+        {kAudioUnitRemovePropertyListenerWithUserDataSelect, 3, removePropertyListenerWithUserData, false},
+        {kAudioUnitRenderSelect, 5, render, true},
+        {kAudioUnitAddRenderNotifySelect, 2, addRenderNotify, true},
+        {kAudioUnitRemoveRenderNotifySelect, 2, removeRenderNotify, true},
+        {kAudioUnitScheduleParametersSelect, 2, scheduleParameters, true},
+    };
+
+    static const Row* find(int16_t selector)
+    {
+        const auto found = std::ranges::find(kRows, selector, &Row::selector);
+        return found == std::end(kRows) ? nullptr : found;
+    }
+};
+
+OSStatus AUBase::ComponentEntryDispatch(ComponentParameters* params, AUBase* unit)
+{
+    if (unit == nullptr) return paramErr;
+    if (params->what == kComponentCanDoSelect) {
+        const SelectorHandlers::Row* asked = SelectorHandlers::find(ComponentParameter<int16_t>(params, 0));
+        if (asked == nullptr) return ComponentBase::ComponentEntryDispatch(params, unit);
+        return !asked->needsVersion2 || unit->audioUnitAPIVersion > 1 ? 1 : 0;
+    }
+    const SelectorHandlers::Row* row = SelectorHandlers::find(params->what);
+    if (row == nullptr) return ComponentBase::ComponentEntryDispatch(params, unit);
+    ComponentArguments args(params, row->arguments);
+    return row->handler(*unit, args);
 }
 
 // ---------------------------------------------------------------------------
@@ -408,7 +494,7 @@ OSStatus AUBase::RemoveAudioChannelLayout(AudioUnitScope scope, AudioUnitElement
 OSStatus AUBase::AddPropertyListener(AudioUnitPropertyID id, AudioUnitPropertyListenerProc proc,
                                      void* userData)
 {
-    if (propertyListeners.empty()) propertyListeners.reserve(32);
+    if (propertyListeners.empty()) propertyListeners.reserve(kReservedPropertyListeners);
     propertyListeners.push_back({id, proc, userData, ++listenerSerial});
     return noErr;
 }

@@ -253,5 +253,8 @@ class AUBase : public ComponentBase, public AUElementCreator {
     AUIOElement* streamElement(AudioUnitScope scope, AudioUnitElement element);
     OSStatus setStreamFormatProperty(AudioUnitScope scope, AudioUnitElement element,
                                      const CAStreamBasicDescription& format);
-    OSStatus setPresetProperty(AudioUnitPropertyID id, const void* inData, UInt32 inDataSize);
+
+    // The standard property table and the Audio Unit selectors' handlers.
+    struct PropertyHandlers;
+    struct SelectorHandlers;
 };

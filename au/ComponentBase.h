@@ -44,6 +44,18 @@ template <typename T> T ComponentParameter(const ComponentParameters* params, in
         return static_cast<T>(static_cast<std::make_unsigned_t<T>>(word));
 }
 
+// The arguments of a call that has `count` of them, taken in the order the
+// call lists them.
+class ComponentArguments {
+  public:
+    ComponentArguments(const ComponentParameters* params, int count) : params(params), next(count - 1) {}
+    template <typename T> T take() { return ComponentParameter<T>(params, next--); }
+
+  private:
+    const ComponentParameters* params;
+    int next;
+};
+
 // Runs call and turns whatever it throws into the status a component
 // returns: a 32-bit status as it is, a 16-bit one sign-extended, out of
 // memory as memFullErr and anything else as -1.

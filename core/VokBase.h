@@ -2,9 +2,9 @@
 
 // The plug-ins' effect unit: one source shape, made a deliverable by its
 // Unit (FlangerUnit or TiltEqUnit: engine, parameter table, programs, codes).
-// It owns the engine and the parameter array the engine reads every sample,
-// drives the engine frame by frame from the render, re-initialises it when
-// the sample rate changes, and publishes its programs as factory presets.
+// It owns the engine and the parameter array the engine reads, hands the
+// engine each render's frames as one block, re-initialises it when the
+// sample rate changes, and publishes its programs as factory presets.
 //
 // Threads: the render thread calls ProcessBufferLists; the host's other
 // threads (and the editor) set parameters, presets and state. A parameter
@@ -157,6 +157,8 @@ template <class Unit>
 OSStatus VokBase<Unit>::GetParameterInfo(AudioUnitScope scope, AudioUnitParameterID id,
                                          AudioUnitParameterInfo& info)
 {
+    // The record arrives zeroed (AUBase's property dispatch): what is not
+    // set here reads as zero.
     info.flags = kAudioUnitParameterFlag_IsReadable | kAudioUnitParameterFlag_IsWritable;
     if (scope != kAudioUnitScope_Global) return kAudioUnitErr_InvalidParameter;
     if (id >= N) return noErr;
