@@ -84,6 +84,9 @@ struct InputFeed {
     uint32_t frames;
 };
 
+// The unit's render callback for its input. The unit calls it from within
+// AudioUnitRender, so on the thread that renders (renderFile's), never
+// concurrently with a change to the feed.
 OSStatus supplyInput(void* refCon, AudioUnitRenderActionFlags*, const AudioTimeStamp*, UInt32, UInt32 frames,
                      AudioBufferList* ioData)
 {
@@ -107,6 +110,8 @@ struct Transport {
     double sampleTime; // of the block being rendered
 };
 
+// The unit's beat-and-tempo callback, called like supplyInput from within
+// AudioUnitRender on the thread that renders.
 OSStatus beatAndTempo(void* userData, Float64* currentBeat, Float64* currentTempo)
 {
     const auto& transport = *static_cast<const Transport*>(userData);
@@ -181,23 +186,27 @@ void applySetting(EffectUnit& unit, const std::string& setting)
     unit.setParameter(parameter, value);
 }
 
-} // namespace
-
-constexpr uint32_t kChunkFrames = 32768;
-
-ProcessSummary processFile(const CatalogEntry& component, const ProcessOptions& options)
+void checkOptions(const ProcessOptions& options)
 {
     if (options.blockFrames == 0 || options.blockFrames > kMaxBlockFrames)
         throw UsageError("--block must be between 1 and " + std::to_string(kMaxBlockFrames) + " frames");
     if (options.tempo && !(*options.tempo > 0.0))
         throw UsageError("--tempo must be a positive number of beats per minute");
     checkPaths(options);
+}
 
-    AudioReader reader(options.input);
+// What the unit's callbacks into the host read: the block being rendered,
+// updated by the rendering thread between renders.
+struct HostSide {
+    InputFeed feed{nullptr, 0, 0};
+    Transport transport;
+};
+
+// The file's stream format on both sides, the block size, the input through
+// the render callback and, with a tempo, the beat-and-tempo callback.
+void connect(EffectUnit& unit, const AudioReader& reader, const ProcessOptions& options, HostSide& host)
+{
     const int channels = reader.channels();
-    EffectUnit unit(component);
-    checkChannels(unit, channels);
-
     const AudioStreamBasicDescription format = canonicalFormat(reader.sampleRate(), channels);
     const std::string formatHint = "the unit does not take " + std::to_string(channels) +
                                    "-channel audio at " + formatNumber(reader.sampleRate()) +
@@ -211,17 +220,20 @@ ProcessSummary processFile(const CatalogEntry& component, const ProcessOptions& 
                      sizeof maxFrames, "a block size of " + std::to_string(maxFrames) + " frames",
                      "try another --block");
 
-    InputFeed feed{nullptr, 0, 0};
-    const AURenderCallbackStruct callback{supplyInput, &feed};
+    const AURenderCallbackStruct callback{supplyInput, &host.feed};
     unit.setProperty(kAudioUnitProperty_SetRenderCallback, kAudioUnitScope_Input, &callback, sizeof callback,
                      "the render callback");
-
-    Transport transport{options.tempo.value_or(0.0), reader.sampleRate(), 0.0};
+    host.transport = {options.tempo.value_or(0.0), reader.sampleRate(), 0.0};
     if (options.tempo) {
-        const HostCallbackInfo callbacks{&transport, beatAndTempo, nullptr, nullptr};
+        const HostCallbackInfo callbacks{&host.transport, beatAndTempo, nullptr, nullptr};
         unit.setProperty(kAudioUnitProperty_HostCallbacks, kAudioUnitScope_Global, &callbacks,
                          sizeof callbacks, "the host callbacks");
     }
+}
+
+// --state, then --preset, then each --set.
+void applySettings(EffectUnit& unit, const ProcessOptions& options)
+{
     if (options.stateIn) {
         const auto state = readPropertyListFile(*options.stateIn);
         const CFPropertyListRef list = state.get();
@@ -231,18 +243,39 @@ ProcessSummary processFile(const CatalogEntry& component, const ProcessOptions& 
     }
     if (options.preset) unit.choosePreset(unit.findPreset(*options.preset));
     for (const std::string& setting : options.settings) applySetting(unit, setting);
-    const Automation automation = options.automation ? Automation(*options.automation, unit) : Automation();
-    if (options.bypass) {
-        const UInt32 on = 1;
-        unit.setProperty(kAudioUnitProperty_BypassEffect, kAudioUnitScope_Global, &on, sizeof on, "bypass");
-    }
-    unit.initialize();
+}
 
-    AudioWriter writer(options.output, reader.format(), options.encoding, channels, reader.sampleRate());
-    // Files move in chunks of whole blocks: one system call per block would
-    // cost more than the rendering. The next chunk is read and the last one
-    // written, each converted between interleaved and planar, on threads of
-    // their own while this one renders.
+// Schedules the automation that falls in the block, then renders it.
+void renderBlock(EffectUnit& unit, const Automation& automation, uint64_t position, uint32_t frames,
+                 AudioBufferList& output)
+{
+    const std::vector<AudioUnitParameterEvent> events = automation.eventsForBlock(position, frames);
+    if (!events.empty())
+        checkStatus(
+            AudioUnitScheduleParameters(unit.get(), events.data(), static_cast<UInt32>(events.size())),
+            "'" + unit.name() + "' refused the automation at frame " + std::to_string(position),
+            "check the automation file against 'auhost info " + unit.name() + "'");
+
+    AudioTimeStamp time{};
+    time.mSampleTime = static_cast<double>(position);
+    time.mFlags = kAudioTimeStampSampleTimeValid;
+    AudioUnitRenderActionFlags flags = 0;
+    checkStatus(AudioUnitRender(unit.get(), &flags, &time, 0, frames, &output),
+                "'" + unit.name() + "' failed to render at frame " + std::to_string(position),
+                "try another --block size; if it persists the unit is faulty");
+}
+
+constexpr uint32_t kChunkFrames = 32768;
+
+// Renders the whole input into the writer, block by block; returns the
+// frames rendered. Files move in chunks of whole blocks: one system call per
+// block would cost more than the rendering. The next chunk is read and the
+// last one written, each converted between interleaved and planar, on
+// threads of their own while this one renders.
+uint64_t renderFile(EffectUnit& unit, AudioReader& reader, AudioWriter& writer, const Automation& automation,
+                    const ProcessOptions& options, HostSide& host)
+{
+    const int channels = reader.channels();
     const uint32_t chunkFrames =
         (std::max(options.blockFrames, kChunkFrames) / options.blockFrames) * options.blockFrames;
     PlanarChunk inChunks[2]{{channels, chunkFrames}, {channels, chunkFrames}};
@@ -265,29 +298,13 @@ ProcessSummary processFile(const CatalogEntry& component, const ProcessOptions& 
     std::future<void> pendingWrite;
     while (const uint32_t chunk = nextRead.get()) {
         nextRead = readInto(slot ^ 1);
-        feed.chunk = &inChunks[slot];
+        host.feed.chunk = &inChunks[slot];
         for (uint32_t offset = 0; offset < chunk; offset += options.blockFrames) {
             const uint32_t frames = std::min(options.blockFrames, chunk - offset);
-            feed.offset = offset;
-            feed.frames = frames;
-            transport.sampleTime = static_cast<double>(position);
-
-            const std::vector<AudioUnitParameterEvent> events = automation.eventsForBlock(position, frames);
-            if (!events.empty())
-                checkStatus(AudioUnitScheduleParameters(unit.get(), events.data(),
-                                                        static_cast<UInt32>(events.size())),
-                            "'" + unit.name() + "' refused the automation at frame " +
-                                std::to_string(position),
-                            "check the automation file against 'auhost info " + unit.name() + "'");
-
-            AudioTimeStamp time{};
-            time.mSampleTime = static_cast<double>(position);
-            time.mFlags = kAudioTimeStampSampleTimeValid;
-            AudioUnitRenderActionFlags flags = 0;
-            checkStatus(
-                AudioUnitRender(unit.get(), &flags, &time, 0, frames, &outChunks[slot].list(offset, frames)),
-                "'" + unit.name() + "' failed to render at frame " + std::to_string(position),
-                "try another --block size; if it persists the unit is faulty");
+            host.feed.offset = offset;
+            host.feed.frames = frames;
+            host.transport.sampleTime = static_cast<double>(position);
+            renderBlock(unit, automation, position, frames, outChunks[slot].list(offset, frames));
             position += frames;
             progress.update(static_cast<int64_t>(position));
         }
@@ -301,18 +318,45 @@ ProcessSummary processFile(const CatalogEntry& component, const ProcessOptions& 
         slot ^= 1;
     }
     if (pendingWrite.valid()) pendingWrite.get();
-    writer.commit();
+    return position;
+}
 
-    if (options.stateOut) {
-        CFPropertyListRef state = nullptr;
-        UInt32 size = sizeof state;
-        checkStatus(AudioUnitGetProperty(unit.get(), kAudioUnitProperty_ClassInfo, kAudioUnitScope_Global, 0,
-                                         &state, &size),
-                    "cannot read the state of '" + unit.name() + "'", "the unit may be faulty");
-        const platform::CFRef owner(state);
-        writePropertyListFile(*options.stateOut, state);
+void saveState(const EffectUnit& unit, const std::string& path)
+{
+    CFPropertyListRef state = nullptr;
+    UInt32 size = sizeof state;
+    checkStatus(AudioUnitGetProperty(unit.get(), kAudioUnitProperty_ClassInfo, kAudioUnitScope_Global, 0,
+                                     &state, &size),
+                "cannot read the state of '" + unit.name() + "'", "the unit may be faulty");
+    const platform::CFRef owner(state);
+    writePropertyListFile(path, state);
+}
+
+} // namespace
+
+ProcessSummary processFile(const CatalogEntry& component, const ProcessOptions& options)
+{
+    checkOptions(options);
+    AudioReader reader(options.input);
+    const int channels = reader.channels();
+    EffectUnit unit(component);
+    checkChannels(unit, channels);
+
+    HostSide host;
+    connect(unit, reader, options, host);
+    applySettings(unit, options);
+    const Automation automation = options.automation ? Automation(*options.automation, unit) : Automation();
+    if (options.bypass) {
+        const UInt32 on = 1;
+        unit.setProperty(kAudioUnitProperty_BypassEffect, kAudioUnitScope_Global, &on, sizeof on, "bypass");
     }
-    return {options.output, static_cast<int64_t>(position), channels, reader.sampleRate(), writer.peak(),
+    unit.initialize();
+
+    AudioWriter writer(options.output, reader.format(), options.encoding, channels, reader.sampleRate());
+    const uint64_t frames = renderFile(unit, reader, writer, automation, options, host);
+    writer.commit();
+    if (options.stateOut) saveState(unit, *options.stateOut);
+    return {options.output, static_cast<int64_t>(frames), channels, reader.sampleRate(), writer.peak(),
             writer.rms(),   writer.clippedSamples()};
 }
 
