@@ -68,6 +68,7 @@ template <class Unit> class VokBase : public AUEffectBase {
     std::array<AUPreset, P> factoryPresets{};
 
     float hostTempo() const;
+    void engineTakesStoredParameters();
 };
 
 template <class Unit> VokBase<Unit>::VokBase(ComponentInstance instance) : AUEffectBase(instance, false)
@@ -181,10 +182,21 @@ OSStatus VokBase<Unit>::GetParameterInfo(AudioUnitScope scope, AudioUnitParamete
 
 template <class Unit> OSStatus VokBase<Unit>::RestoreState(CFPropertyListRef plist)
 {
-    const OSStatus result = AUEffectBase::RestoreState(plist);
-    if (result != noErr) return result;
+    // A restore that fails part-way, by a status or a throw, has applied the
+    // pairs before the failure: the engine takes the stored values either way.
+    try {
+        const OSStatus result = AUEffectBase::RestoreState(plist);
+        engineTakesStoredParameters();
+        return result;
+    } catch (...) {
+        engineTakesStoredParameters();
+        throw;
+    }
+}
+
+template <class Unit> void VokBase<Unit>::engineTakesStoredParameters()
+{
     for (uint32_t i = 0; i < N; ++i) SetVokParameter(i, Globals()->GetParameter(i));
-    return noErr;
 }
 
 template <class Unit> OSStatus VokBase<Unit>::GetPresets(CFArrayRef* outData)

@@ -189,6 +189,50 @@ TEST(Units, StateRoundTripsAndForeignStatesAreRefused)
     CFRelease(state);
 }
 
+// A blob whose last pair names a parameter the unit lacks fails after the
+// pairs before it were applied; the audio must use what the host then reads.
+TEST(Units, FailedRestoreLeavesTheEngineWithTheStoredValues)
+{
+    Unit source("Flan"), target("Flan"), reference("Flan");
+    ASSERT_EQ(AudioUnitSetParameter(source, 7, kAudioUnitScope_Global, 0, 1.0f, 0), noErr); // "Dry / Wet"
+    ASSERT_EQ(AudioUnitSetParameter(source, 3, kAudioUnitScope_Global, 0, 0.9f, 0), noErr); // "Depth"
+    CFPropertyListRef state = nullptr;
+    UInt32 size = sizeof state;
+    ASSERT_EQ(
+        AudioUnitGetProperty(source, kAudioUnitProperty_ClassInfo, kAudioUnitScope_Global, 0, &state, &size),
+        noErr);
+
+    // One more pair in the single record: parameter 50, after all 22.
+    const auto data =
+        static_cast<CFDataRef>(CFDictionaryGetValue(static_cast<CFDictionaryRef>(state), CFSTR("data")));
+    ASSERT_NE(data, nullptr);
+    CFMutableDataRef blob = CFDataCreateMutable(nullptr, 0);
+    CFDataAppendBytes(blob, CFDataGetBytePtr(data), CFDataGetLength(data));
+    const UInt8 pair[8] = {0, 0, 0, 50, 0x3f, 0x80, 0, 0};
+    CFDataAppendBytes(blob, pair, sizeof pair);
+    CFDataGetMutableBytePtr(blob)[11] = 23; // the count, after scope and element
+    const auto saved = static_cast<CFDictionaryRef>(state);
+    std::vector<const void*> keys(CFDictionaryGetCount(saved)), values(keys.size());
+    CFDictionaryGetKeysAndValues(saved, keys.data(), values.data());
+    CFMutableDictionaryRef damaged = CFDictionaryCreateMutable(nullptr, 0, &kCFTypeDictionaryKeyCallBacks,
+                                                               &kCFTypeDictionaryValueCallBacks);
+    for (size_t i = 0; i < keys.size(); ++i)
+        CFDictionarySetValue(damaged, keys[i], CFEqual(keys[i], CFSTR("data")) ? blob : values[i]);
+    EXPECT_EQ(AudioUnitSetProperty(target, kAudioUnitProperty_ClassInfo, kAudioUnitScope_Global, 0, &damaged,
+                                   sizeof damaged),
+              kAudioUnitErr_InvalidParameter);
+    EXPECT_EQ(target.parameter(7), 1.0f);
+    EXPECT_EQ(target.parameter(3), 0.9f);
+
+    AudioUnitSetParameter(reference, 7, kAudioUnitScope_Global, 0, 1.0f, 0);
+    AudioUnitSetParameter(reference, 3, kAudioUnitScope_Global, 0, 0.9f, 0);
+    const std::vector<float> input = testSignal(2048, 2);
+    EXPECT_TRUE(sameBits(target.render(input, 2), reference.render(input, 2)));
+    CFRelease(damaged);
+    CFRelease(blob);
+    CFRelease(state);
+}
+
 TEST(Units, FlangerRendersItsEngineWithTheHostTempo)
 {
     const std::vector<float> input = testSignal(3000, 2);
