@@ -82,8 +82,12 @@ const UInt8* AUElement::RestoreState(const UInt8* state, const UInt8* end)
     if (end - state < 4) return end;
     const UInt32 count = readBigEndian(state);
     state += 4;
-    for (UInt32 i = 0; i < count && end - state >= 8; ++i, state += 8)
-        SetParameter(readBigEndian(state), std::bit_cast<AudioUnitParameterValue>(readBigEndian(state + 4)));
+    for (UInt32 i = 0; i < count && end - state >= 8; ++i, state += 8) {
+        const AudioUnitParameterID id = readBigEndian(state);
+        // A saved state is untrusted: it may not make the element grow.
+        if (!usesIndexedParameters && !parameters.contains(id)) continue;
+        SetParameter(id, std::bit_cast<AudioUnitParameterValue>(readBigEndian(state + 4)));
+    }
     return state;
 }
 

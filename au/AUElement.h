@@ -41,7 +41,9 @@ class AUElement {
     void SaveState(CFMutableDataRef data) const;
     // Reads what SaveState wrote, from state up to end; returns the position
     // after the last pair read. A count larger than what the bytes hold
-    // restores the complete pairs and stops there.
+    // restores the complete pairs and stops there. Indexed: an id beyond the
+    // list throws kAudioUnitErr_InvalidParameter; map: pairs for ids the
+    // element lacks are skipped, never created.
     const UInt8* RestoreState(const UInt8* state, const UInt8* end);
 
     CFStringRef GetName() const { return name; }

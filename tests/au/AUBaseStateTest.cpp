@@ -150,3 +150,51 @@ TEST(AUBaseState, RefusesForeignStatesWithoutChange)
     EXPECT_EQ(refused([](CFMutableDictionaryRef d) { setData(d, {}); }), noErr);
     CFRelease(state);
 }
+
+// Records for elements that declare no parameters (a state written by
+// another unit, or made to exhaust memory) change nothing and are not saved
+// again; the records after them still apply.
+TEST(AUBaseState, ForeignRecordsNeitherGrowTheUnitNorComeBack)
+{
+    OpenTestEffect unit;
+    CFPropertyListRef fresh = saveState(unit.unit());
+    const auto blobLength = [](CFPropertyListRef state) {
+        return CFDataGetLength(
+            static_cast<CFDataRef>(CFDictionaryGetValue(static_cast<CFDictionaryRef>(state), CFSTR("data"))));
+    };
+
+    constexpr UInt32 kForeignIds = 100000;
+    std::vector<UInt8> blob;
+    const auto append = [&](UInt32 word) {
+        for (int shift = 24; shift >= 0; shift -= 8) blob.push_back(static_cast<UInt8>(word >> shift));
+    };
+    for (const AudioUnitScope scope : {kAudioUnitScope_Input, kAudioUnitScope_Output}) {
+        append(scope);
+        append(0);
+        append(kForeignIds);
+        for (UInt32 id = 0; id < kForeignIds; ++id) {
+            append(id);
+            append(std::bit_cast<UInt32>(1.0f));
+        }
+    }
+    for (const UInt32 word : {0u, 0u, 1u, 2u, std::bit_cast<UInt32>(0.25f)}) append(word);
+    CFMutableDictionaryRef state = mutableCopy(fresh);
+    CFDataRef data = CFDataCreate(nullptr, blob.data(), static_cast<CFIndex>(blob.size()));
+    CFDictionarySetValue(state, CFSTR("data"), data);
+    CFRelease(data);
+
+    EXPECT_EQ(restoreState(unit.unit(), state), noErr);
+    EXPECT_EQ(parameter(unit.unit(), 2), 0.25f);
+    for (const AudioUnitScope scope : {kAudioUnitScope_Input, kAudioUnitScope_Output}) {
+        UInt32 size = 1;
+        EXPECT_EQ(
+            AudioUnitGetPropertyInfo(unit.unit(), kAudioUnitProperty_ParameterList, scope, 0, &size, nullptr),
+            noErr);
+        EXPECT_EQ(size, 0u) << scope;
+    }
+    CFPropertyListRef saved = saveState(unit.unit());
+    EXPECT_EQ(blobLength(saved), blobLength(fresh));
+    CFRelease(saved);
+    CFRelease(state);
+    CFRelease(fresh);
+}

@@ -68,6 +68,19 @@ TEST(AUElement, StateBytesRoundTripAndStayInBounds)
     EXPECT_EQ(restored.GetParameter(7), 1.0f);
 }
 
+// An element that keeps parameters by id restores only those it has.
+TEST(AUElement, RestoreSetsOnlyTheParametersAnElementHas)
+{
+    OpenTestEffect effect;
+    AUElement& input = *effect.object().GetScope(kAudioUnitScope_Input).GetElement(0);
+    input.SetParameter(3, 0.0f);
+    const auto pairs = bigEndian({3, 99, bits(1.0f), 3, bits(0.5f), 100, bits(1.0f)});
+    EXPECT_EQ(input.RestoreState(pairs.data(), pairs.data() + pairs.size()), pairs.data() + pairs.size());
+    EXPECT_EQ(input.GetParameter(3), 0.5f);
+    ASSERT_EQ(input.GetNumberOfParameters(), 1u);
+    EXPECT_THROW(input.GetParameter(99), OSStatus);
+}
+
 TEST(AUElement, NamesAreRetainedAndRestoredWithinBounds)
 {
     OpenTestEffect effect;
