@@ -19,10 +19,13 @@ platform::CFRef<CFPropertyListRef> readPropertyListFile(const std::string& path)
     CFErrorRef error = nullptr;
     platform::CFRef list(
         CFPropertyListCreateWithData(nullptr, data.get(), kCFPropertyListImmutable, nullptr, &error));
-    if (error) CFRelease(error);
-    if (!list)
-        throw HostError("state file '" + path + "' is not a property list",
+    if (!list) {
+        const platform::CFRef owner(error);
+        const platform::CFRef description(CFErrorCopyDescription(error));
+        throw HostError("state file '" + path +
+                            "': " + CFStringGetCStringPtr(description.get(), kCFStringEncodingUTF8),
                         "give a file written by 'auhost process --save-state'");
+    }
     return list;
 }
 

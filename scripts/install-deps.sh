@@ -4,7 +4,7 @@
 set -euo pipefail
 
 packages=(cmake ninja-build g++ clang libclang-rt-14-dev libgtest-dev libgmock-dev libbenchmark-dev
-          pkg-config libplist-dev libsndfile1-dev)
+          pkg-config libplist-dev libexpat1-dev libsndfile1-dev)
 
 missing=()
 for p in "${packages[@]}"; do

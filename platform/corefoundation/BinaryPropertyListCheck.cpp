@@ -16,6 +16,10 @@ namespace {
 constexpr size_t kHeaderSize = 8;
 constexpr size_t kTrailerSize = 32;
 
+// Problems beyond the limits, told apart from malformed structure.
+constexpr const char* kTooDeep = "too deep";
+constexpr const char* kTooManyObjects = "too many objects";
+
 uint64_t readBigEndian(const uint8_t* bytes, size_t size)
 {
     uint64_t value = 0;
@@ -100,10 +104,10 @@ class Checker {
             if (state_[child] == State::unvisited) {
                 if (const char* problem = enter(child, stack)) return problem;
             } else if (stack.size() + height_[child] > kMaxPropertyListDepth) {
-                return "nested too deeply"; // through a container seen before
+                return kTooDeep; // through a container seen before
             }
         }
-        return size_[top] > kMaxPropertyListObjects ? "expands to too many objects" : nullptr;
+        return size_[top] > kMaxPropertyListObjects ? kTooManyObjects : nullptr;
     }
 
     // Checks an object; a container is pushed to be walked, a leaf is done.
@@ -112,7 +116,7 @@ class Checker {
         const Layout layout = lay(object);
         if (layout.problem) return layout.problem;
         if (layout.container) {
-            if (stack.size() >= kMaxPropertyListDepth) return "nested too deeply";
+            if (stack.size() >= kMaxPropertyListDepth) return kTooDeep;
             state_[object] = State::open;
             stack.push_back({object, layout.body, layout.units, layout.keyCount, 0});
         } else {
@@ -256,9 +260,13 @@ class Checker {
 
 } // namespace
 
-const char* checkBinaryPropertyList(const uint8_t* bytes, size_t length)
+std::string checkBinaryPropertyList(const uint8_t* bytes, size_t length)
 {
-    return Checker(bytes, length).run();
+    const char* problem = Checker(bytes, length).run();
+    if (problem == nullptr) return {};
+    if (problem == kTooDeep) return "has " + depthLimitProblem();
+    if (problem == kTooManyObjects) return "has " + objectLimitProblem();
+    return std::string("is malformed: ") + problem;
 }
 
 } // namespace platform::detail

@@ -7,21 +7,18 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
+
+#include "platform/corefoundation/PropertyListLimits.h"
 
 namespace platform::detail {
-
-// Containers nested deeper than this are refused, here and by the tree
-// conversion.
-constexpr int kMaxPropertyListDepth = 512;
-
-// Objects the tree may expand to, counting every reference separately.
-constexpr uint64_t kMaxPropertyListObjects = uint64_t{1} << 20;
 
 // Checks the trailer, the offset table and every object reachable from the
 // top one: each lies within the bytes, each reference names an object, no
 // container holds itself, nesting stays within kMaxPropertyListDepth and
-// the expanded tree within kMaxPropertyListObjects. Returns nullptr when
-// the bytes pass, else what is wrong.
-const char* checkBinaryPropertyList(const uint8_t* bytes, size_t length);
+// the expanded tree within kMaxPropertyListObjects. Returns an empty string
+// when the bytes pass, else what is wrong, to follow "The binary property
+// list ".
+std::string checkBinaryPropertyList(const uint8_t* bytes, size_t length);
 
 } // namespace platform::detail

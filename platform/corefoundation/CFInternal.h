@@ -66,6 +66,9 @@ bool isUTF8(std::string_view text);
 // A new string; NULL if `text` is not valid UTF-8.
 CFStringRef createString(std::string_view text);
 
+// The narrowest of an SInt32 and an SInt64 number that holds value.
+CFNumberRef createInteger(int64_t value);
+
 // Retain and release callbacks of the containers that hold CF objects.
 const void* retainCallBack(CFAllocatorRef, const void* value);
 void releaseCallBack(CFAllocatorRef, const void* value);

@@ -180,6 +180,15 @@ CFNumberRef CFNumberCreate(CFAllocatorRef, CFNumberType theType, const void* val
     }
 }
 
+CFNumberRef platform::detail::createInteger(int64_t value)
+{
+    if (value >= std::numeric_limits<int32_t>::min() && value <= std::numeric_limits<int32_t>::max()) {
+        const auto narrow = static_cast<int32_t>(value);
+        return CFNumberCreate(nullptr, kCFNumberSInt32Type, &narrow);
+    }
+    return CFNumberCreate(nullptr, kCFNumberSInt64Type, &value);
+}
+
 CFNumberType CFNumberGetType(CFNumberRef number)
 {
     return number->type;

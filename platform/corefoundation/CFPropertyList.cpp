@@ -1,5 +1,6 @@
-// Property lists: CF trees to and from XML and binary bytes, through
-// libplist's node trees.
+// Property lists: CF trees to and from XML and binary bytes. Binary bytes
+// are read, and both formats written, through libplist's node trees; XML is
+// read by XMLPropertyListReader.
 
 #include <plist/plist.h>
 
@@ -13,11 +14,12 @@
 #include "platform/corefoundation/BinaryPropertyListCheck.h"
 #include "platform/corefoundation/CFInternal.h"
 #include "platform/corefoundation/CFRef.h"
+#include "platform/corefoundation/XMLPropertyListReader.h"
 
 namespace {
 
-// Deeper trees are refused both ways: reading and writing recurse once per
-// level, and a container that holds itself would never end.
+// Deeper trees are not written: writing recurses once per level, and a
+// container that holds itself would never end.
 constexpr int kMaxDepth = platform::detail::kMaxPropertyListDepth;
 
 struct PlistDeleter {
@@ -34,11 +36,11 @@ void report(CFErrorRef* error, CFIndex code, std::string description)
     if (error) *error = platform::detail::createError(code, std::move(description));
 }
 
-// libplist nodes to CF objects. On failure returns NULL and `problem` says
-// why.
+// libplist nodes to CF objects, for trees that passed the binary check (so
+// of bounded depth and size). On failure returns NULL and `problem` says why.
 class Reader {
   public:
-    CFPropertyListRef read(plist_t node, int depth)
+    CFPropertyListRef read(plist_t node)
     {
         switch (plist_get_node_type(node)) {
         case PLIST_BOOLEAN: {
@@ -51,13 +53,7 @@ class Reader {
             // two's complement.
             uint64_t bits = 0;
             plist_get_uint_val(node, &bits);
-            const auto value = static_cast<int64_t>(bits);
-            if (value >= std::numeric_limits<int32_t>::min() &&
-                value <= std::numeric_limits<int32_t>::max()) {
-                const auto narrow = static_cast<int32_t>(value);
-                return CFNumberCreate(nullptr, kCFNumberSInt32Type, &narrow);
-            }
-            return CFNumberCreate(nullptr, kCFNumberSInt64Type, &value);
+            return platform::detail::createInteger(static_cast<int64_t>(bits));
         }
         case PLIST_REAL: {
             double value = 0.0;
@@ -75,9 +71,9 @@ class Reader {
             return CFDataCreate(nullptr, reinterpret_cast<const UInt8*>(bytes), static_cast<CFIndex>(length));
         }
         case PLIST_ARRAY:
-            return depth < kMaxDepth ? readArray(node, depth + 1) : fail("is nested too deeply");
+            return readArray(node);
         case PLIST_DICT:
-            return depth < kMaxDepth ? readDictionary(node, depth + 1) : fail("is nested too deeply");
+            return readDictionary(node);
         default:
             return fail("holds a value that is not a dictionary, array, string, number, boolean "
                         "or data");
@@ -100,19 +96,19 @@ class Reader {
         return string ? string : fail("holds a string that is not valid UTF-8");
     }
 
-    CFArrayRef readArray(plist_t node, int depth)
+    CFArrayRef readArray(plist_t node)
     {
         platform::CFRef<CFMutableArrayRef> array(CFArrayCreateMutable(nullptr, 0, &kCFTypeArrayCallBacks));
         const uint32_t count = plist_array_get_size(node);
         for (uint32_t i = 0; i < count; ++i) {
-            platform::CFRef<CFPropertyListRef> item(read(plist_array_get_item(node, i), depth));
+            platform::CFRef<CFPropertyListRef> item(read(plist_array_get_item(node, i)));
             if (!item.get()) return nullptr;
             CFArrayAppendValue(array.get(), item.get());
         }
         return array.release();
     }
 
-    CFDictionaryRef readDictionary(plist_t node, int depth)
+    CFDictionaryRef readDictionary(plist_t node)
     {
         platform::CFRef<CFMutableDictionaryRef> dict(CFDictionaryCreateMutable(
             nullptr, 0, &kCFTypeDictionaryKeyCallBacks, &kCFTypeDictionaryValueCallBacks));
@@ -128,7 +124,7 @@ class Reader {
             if (!keyText) return fail("holds a dictionary entry without a key");
             platform::CFRef<CFStringRef> key(readString(keyText));
             if (!key.get()) return nullptr;
-            platform::CFRef<CFPropertyListRef> item(read(value, depth));
+            platform::CFRef<CFPropertyListRef> item(read(value));
             if (!item.get()) return nullptr;
             CFDictionarySetValue(dict.get(), key.get(), item.get());
         }
@@ -167,7 +163,7 @@ class Writer {
                                         static_cast<uint64_t>(CFDataGetLength(data))));
         }
         if (type == CFArrayGetTypeID() || type == CFDictionaryGetTypeID()) {
-            if (depth >= kMaxDepth) return fail("the tree is nested too deeply");
+            if (depth >= kMaxDepth) return fail("the tree has " + platform::detail::depthLimitProblem());
             return type == CFArrayGetTypeID()
                        ? writeArray(static_cast<CFArrayRef>(plist), depth + 1)
                        : writeDictionary(static_cast<CFDictionaryRef>(plist), depth + 1);
@@ -179,9 +175,9 @@ class Writer {
     std::string problem;
 
   private:
-    Plist fail(const char* why)
+    Plist fail(std::string why)
     {
-        if (problem.empty()) problem = why;
+        if (problem.empty()) problem = std::move(why);
         return nullptr;
     }
 
@@ -240,26 +236,25 @@ class Writer {
     }
 };
 
-// The libplist tree of XML or binary bytes, or NULL and what is wrong.
-Plist parse(const UInt8* bytes, size_t length, CFPropertyListFormat& format, std::string& problem)
+// The tree of binary bytes, or NULL and what is wrong.
+CFPropertyListRef readBinary(const UInt8* bytes, size_t length, std::string& problem)
 {
-    const auto* text = reinterpret_cast<const char*>(bytes);
-    const auto size = static_cast<uint32_t>(length);
-    plist_t root = nullptr;
-    if (plist_is_binary(text, size)) {
-        format = kCFPropertyListBinaryFormat_v1_0;
-        if (const char* structure = platform::detail::checkBinaryPropertyList(bytes, length)) {
-            problem = std::string("The binary property list is malformed: ") + structure + ".";
-            return nullptr;
-        }
-        plist_from_bin(text, size, &root);
-        if (!root) problem = "The binary property list is malformed.";
-    } else {
-        format = kCFPropertyListXMLFormat_v1_0;
-        plist_from_xml(text, size, &root);
-        if (!root) problem = "The data is not a well-formed XML property list.";
+    const std::string structure = platform::detail::checkBinaryPropertyList(bytes, length);
+    if (!structure.empty()) {
+        problem = "The binary property list " + structure + ".";
+        return nullptr;
     }
-    return Plist(root);
+    plist_t node = nullptr;
+    plist_from_bin(reinterpret_cast<const char*>(bytes), static_cast<uint32_t>(length), &node);
+    const Plist root(node);
+    if (!root) {
+        problem = "The binary property list is malformed.";
+        return nullptr;
+    }
+    Reader reader;
+    CFPropertyListRef plist = reader.read(root.get());
+    if (!plist) problem = "The property list " + reader.problem + ".";
+    return plist;
 }
 
 } // namespace
@@ -273,20 +268,16 @@ CFPropertyListRef CFPropertyListCreateWithData(CFAllocatorRef, CFDataRef data, C
                length ? "The property list is too large." : "The property list is empty.");
         return nullptr;
     }
-    CFPropertyListFormat found = 0;
+    const UInt8* bytes = CFDataGetBytePtr(data);
+    const bool binary = plist_is_binary(reinterpret_cast<const char*>(bytes), static_cast<uint32_t>(length));
     std::string problem;
-    const Plist root = parse(CFDataGetBytePtr(data), length, found, problem);
-    if (!root) {
+    CFPropertyListRef plist = binary ? readBinary(bytes, length, problem)
+                                     : platform::detail::readXMLPropertyList(bytes, length, problem);
+    if (!plist) {
         report(error, kCFPropertyListReadCorruptError, problem);
         return nullptr;
     }
-    Reader reader;
-    CFPropertyListRef plist = reader.read(root.get(), 0);
-    if (!plist) {
-        report(error, kCFPropertyListReadCorruptError, "The property list " + reader.problem + ".");
-        return nullptr;
-    }
-    if (format) *format = found;
+    if (format) *format = binary ? kCFPropertyListBinaryFormat_v1_0 : kCFPropertyListXMLFormat_v1_0;
     return plist;
 }
 

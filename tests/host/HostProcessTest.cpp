@@ -148,6 +148,14 @@ TEST_F(HostProcess, SavedStateRestoresInXmlAndBinaryForm)
     const RunResult bad = run({"process", "TestGain", in(), out(), "--state", path("bad.plist")});
     EXPECT_EQ(bad.status, 1);
     EXPECT_THAT(bad.err, HasSubstr("is not a property list"));
+    // A list beyond the readers' limits is refused saying which.
+    std::string nested = "<plist>";
+    for (int i = 0; i < 513; ++i) nested += "<array>";
+    for (int i = 0; i < 513; ++i) nested += "</array>";
+    std::ofstream(path("deep.plist")) << nested << "</plist>";
+    const RunResult tooDeep = run({"process", "TestGain", in(), out(), "--state", path("deep.plist")});
+    EXPECT_EQ(tooDeep.status, 1);
+    EXPECT_THAT(tooDeep.err, HasSubstr("nesting deeper than 512 levels"));
 }
 
 TEST_F(HostProcess, TempoReachesTheUnitOnlyWhenGiven)

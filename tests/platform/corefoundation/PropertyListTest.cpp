@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cfloat>
+#include <chrono>
 #include <cstdint>
 #include <cstring>
 #include <limits>
@@ -64,6 +65,37 @@ bool refused(const std::string& bytes)
         CFRelease(error);
     }
     return described;
+}
+
+// Why `bytes` are refused; empty if they are read.
+std::string refusal(const std::string& bytes)
+{
+    CFDataRef data = bytesOf(bytes);
+    CFErrorRef error = nullptr;
+    CFPropertyListRef plist = CFPropertyListCreateWithData(nullptr, data, 0, nullptr, &error);
+    CFRelease(data);
+    if (plist) {
+        CFRelease(plist);
+        return {};
+    }
+    CFStringRef description = CFErrorCopyDescription(error);
+    std::string text = CFStringGetCStringPtr(description, kCFStringEncodingUTF8);
+    CFRelease(description);
+    CFRelease(error);
+    return text;
+}
+
+std::string xmlPlist(const std::string& body)
+{
+    return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<plist version=\"1.0\">" + body + "</plist>";
+}
+
+// A dictionary of `count` keys, each holding true.
+std::string xmlDictionary(size_t count)
+{
+    std::string body = "<dict>";
+    for (size_t i = 0; i < count; ++i) body += "<key>" + std::to_string(i) + "</key><true/>";
+    return xmlPlist(body + "</dict>");
 }
 
 // A binary property list of the given objects (already encoded, referring
@@ -331,4 +363,86 @@ TEST(PropertyList, WritingRefusesWhatTheFormatsCannotHold)
     for (CFTypeRef object : {CFTypeRef(url), CFTypeRef(numberKey), CFTypeRef(zeroString),
                              CFTypeRef(numberKeyed), CFTypeRef(holdsURL)})
         CFRelease(object);
+}
+
+// Both formats hold their input to the same limits and say which was passed.
+TEST(PropertyList, LimitsAreTheSameForBothFormatsAndNamed)
+{
+    for (const std::string& bytes : {nestedXML(513), nestedBinary(513)})
+        EXPECT_NE(refusal(bytes).find("nesting deeper than 512 levels"), std::string::npos) << refusal(bytes);
+
+    // One object over: the array and 2^20 values in it.
+    std::string values;
+    for (int i = 0; i < 1 << 20; ++i) values += "<true/>";
+    EXPECT_NE(refusal(xmlPlist("<array>" + values + "</array>")).find("more than 1048576 objects"),
+              std::string::npos);
+    EXPECT_EQ(refusal(xmlPlist("<array>" + values.substr(7) + "</array>")), "");
+    std::vector<std::string> doubling;
+    for (size_t i = 0; i < 20; ++i) doubling.push_back("\xA2" + reference(i + 1) + reference(i + 1));
+    doubling.push_back("\x09");
+    EXPECT_NE(refusal(binaryPlist(doubling)).find("more than 1048576 objects"), std::string::npos);
+}
+
+// The largest dictionary the limit allows (it and 2^19 - 1 keys with their
+// values) reads in about a second; with the time quadratic in its keys, as
+// it was, in minutes.
+TEST(PropertyList, LargestXMLDictionaryReadsQuickly)
+{
+    constexpr size_t kKeys = (size_t{1} << 19) - 1;
+    const std::string xml = xmlDictionary(kKeys);
+    const auto start = std::chrono::steady_clock::now();
+    CFDataRef data = bytesOf(xml);
+    CFPropertyListRef dictionary = CFPropertyListCreateWithData(nullptr, data, 0, nullptr, nullptr);
+    CFRelease(data);
+    ASSERT_NE(dictionary, nullptr);
+    EXPECT_EQ(CFDictionaryGetCount(static_cast<CFDictionaryRef>(dictionary)), static_cast<CFIndex>(kKeys));
+    CFRelease(dictionary);
+    EXPECT_LT(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count(), 15.0);
+    EXPECT_NE(refusal(xmlDictionary(kKeys + 1)).find("more than 1048576 objects"), std::string::npos);
+}
+
+TEST(PropertyList, XMLValuesAreReadStrictly)
+{
+    const auto integer = [](const std::string& text) {
+        CFDataRef data = bytesOf(xmlPlist("<integer>" + text + "</integer>"));
+        CFPropertyListRef number = CFPropertyListCreateWithData(nullptr, data, 0, nullptr, nullptr);
+        CFRelease(data);
+        int64_t value = 0;
+        if (number) CFNumberGetValue(static_cast<CFNumberRef>(number), kCFNumberSInt64Type, &value);
+        if (number) CFRelease(number);
+        return number ? value : int64_t{-42};
+    };
+    EXPECT_EQ(integer(" 0x7fffFFFF\n"), 0x7fffffff);
+    EXPECT_EQ(integer("-9223372036854775808"), std::numeric_limits<int64_t>::min());
+    EXPECT_EQ(integer("18446744073709551615"), -1); // the 64 bits, as binary lists give them
+    for (const char* bad : {"", "12a", "-9223372036854775809", "18446744073709551616", "1.5"})
+        EXPECT_EQ(integer(bad), -42) << bad;
+
+    CFDataRef data = bytesOf(xmlPlist("<array><real> -infinity </real><data>AAEC\n\t//4=</data></array>"));
+    CFPropertyListRef array = CFPropertyListCreateWithData(nullptr, data, 0, nullptr, nullptr);
+    CFRelease(data);
+    ASSERT_NE(array, nullptr);
+    double real = 0;
+    CFNumberGetValue(static_cast<CFNumberRef>(CFArrayGetValueAtIndex(static_cast<CFArrayRef>(array), 0)),
+                     kCFNumberFloat64Type, &real);
+    EXPECT_EQ(real, -std::numeric_limits<double>::infinity());
+    const auto blob = static_cast<CFDataRef>(CFArrayGetValueAtIndex(static_cast<CFArrayRef>(array), 1));
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(CFDataGetBytePtr(blob)), 5),
+              std::string("\x00\x01\x02\xff\xfe", 5));
+    CFRelease(array);
+
+    for (const std::string& bad : {
+             xmlPlist("<data>AA=A</data>"),
+             xmlPlist("<data>A</data>"),
+             xmlPlist("<dict><key>a</key></dict>"),
+             xmlPlist("<dict><true/></dict>"),
+             xmlPlist("<array><key>a</key></array>"),
+             xmlPlist("<string>a<true/></string>"),
+             xmlPlist("<true/><true/>"),
+             xmlPlist(""),
+             xmlPlist("<array>text</array>"),
+             std::string("<array/>"),
+             std::string("<!DOCTYPE plist [<!ENTITY a \"aaaa\">]><plist><string>&a;</string></plist>"),
+         })
+        EXPECT_NE(refusal(bad), "") << bad;
 }
