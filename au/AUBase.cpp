@@ -35,6 +35,17 @@ AUBase::~AUBase()
 // the order the call lists them.
 struct AUBase::SelectorHandlers {
     using Handler = OSStatus (*)(AUBase&, ComponentArguments&);
+    // What a property or parameter call names first.
+    struct Address {
+        UInt32 id;
+        AudioUnitScope scope;
+        AudioUnitElement element;
+    };
+    static Address takeAddress(ComponentArguments& args)
+    {
+        return {args.take<UInt32>(), args.take<AudioUnitScope>(), args.take<AudioUnitElement>()};
+    }
+
     struct Row {
         int16_t selector;
         int arguments;
@@ -53,9 +64,7 @@ struct AUBase::SelectorHandlers {
 
     static OSStatus getPropertyInfo(AUBase& unit, ComponentArguments& args)
     {
-        const auto id = args.take<AudioUnitPropertyID>();
-        const auto scope = args.take<AudioUnitScope>();
-        const auto element = args.take<AudioUnitElement>();
+        const auto [id, scope, element] = takeAddress(args);
         auto* outSize = args.take<UInt32*>();
         auto* outWritable = args.take<UInt8*>();
         UInt32 size = 0;
@@ -70,9 +79,7 @@ struct AUBase::SelectorHandlers {
     // prefix of the whole value and keeps the caller's size.
     static OSStatus getProperty(AUBase& unit, ComponentArguments& args)
     {
-        const auto id = args.take<AudioUnitPropertyID>();
-        const auto scope = args.take<AudioUnitScope>();
-        const auto element = args.take<AudioUnitElement>();
+        const auto [id, scope, element] = takeAddress(args);
         auto* outData = args.take<void*>();
         auto* ioSize = args.take<UInt32*>();
         if (ioSize == nullptr) return paramErr;
@@ -97,9 +104,7 @@ struct AUBase::SelectorHandlers {
     // Data and size set a value, neither removes it.
     static OSStatus setProperty(AUBase& unit, ComponentArguments& args)
     {
-        const auto id = args.take<AudioUnitPropertyID>();
-        const auto scope = args.take<AudioUnitScope>();
-        const auto element = args.take<AudioUnitElement>();
+        const auto [id, scope, element] = takeAddress(args);
         const auto* inData = args.take<const void*>();
         const auto size = args.take<UInt32>();
         if (inData && size) return unit.DispatchSetProperty(id, scope, element, inData, size);
@@ -109,9 +114,7 @@ struct AUBase::SelectorHandlers {
 
     static OSStatus getParameter(AUBase& unit, ComponentArguments& args)
     {
-        const auto id = args.take<AudioUnitParameterID>();
-        const auto scope = args.take<AudioUnitScope>();
-        const auto element = args.take<AudioUnitElement>();
+        const auto [id, scope, element] = takeAddress(args);
         auto* outValue = args.take<AudioUnitParameterValue*>();
         if (outValue == nullptr) return paramErr;
         return unit.GetParameter(id, scope, element, *outValue);
@@ -119,9 +122,7 @@ struct AUBase::SelectorHandlers {
 
     static OSStatus setParameter(AUBase& unit, ComponentArguments& args)
     {
-        const auto id = args.take<AudioUnitParameterID>();
-        const auto scope = args.take<AudioUnitScope>();
-        const auto element = args.take<AudioUnitElement>();
+        const auto [id, scope, element] = takeAddress(args);
         const auto value = args.take<AudioUnitParameterValue>();
         return unit.SetParameter(id, scope, element, value, args.take<UInt32>());
     }

@@ -76,15 +76,19 @@ struct AUBase::PropertyHandlers {
     };
 
     static const Row* find(AudioUnitPropertyID id);
+
+    // The info of rows whose size is that of one record and whose
+    // writability is fixed.
+    template <typename Record, bool kWritable>
+    static OSStatus recordInfo(AUBase&, AudioUnitScope, AudioUnitElement, UInt32& size, bool& writable)
+    {
+        size = sizeof(Record);
+        writable = kWritable;
+        return noErr;
+    }
     static OSStatus checkRule(AUBase& unit, Rule rule, AudioUnitScope scope, AudioUnitElement element);
 
     // 0 ClassInfo: the saved-state dictionary.
-    static OSStatus classInfoInfo(AUBase&, AudioUnitScope, AudioUnitElement, UInt32& size, bool& writable)
-    {
-        size = sizeof(CFPropertyListRef);
-        writable = true;
-        return noErr;
-    }
     static OSStatus getClassInfo(AUBase& unit, AudioUnitScope, AudioUnitElement, void* outData)
     {
         store<CFPropertyListRef>(outData, nullptr);
@@ -180,11 +184,6 @@ struct AUBase::PropertyHandlers {
         UInt32 count = 0;
         return unit.GetParameterList(scope, static_cast<AudioUnitParameterID*>(outData), count);
     }
-    static OSStatus parameterInfoInfo(AUBase&, AudioUnitScope, AudioUnitElement, UInt32& size, bool&)
-    {
-        size = sizeof(AudioUnitParameterInfo);
-        return noErr;
-    }
     static OSStatus getParameterInfo(AUBase& unit, AudioUnitScope scope, AudioUnitElement id, void* outData)
     {
         // Zeroed whole, so the fields a unit leaves alone (the unit-name
@@ -198,11 +197,6 @@ struct AUBase::PropertyHandlers {
     }
 
     // 5 FastDispatch: the functions that skip the component call.
-    static OSStatus fastDispatchInfo(AUBase&, AudioUnitScope, AudioUnitElement, UInt32& size, bool&)
-    {
-        size = sizeof(void*);
-        return noErr;
-    }
     static OSStatus getFastDispatch(AUBase& unit, AudioUnitScope scope, AudioUnitElement selector,
                                     void* outData)
     {
@@ -249,11 +243,6 @@ struct AUBase::PropertyHandlers {
     }
 
     // 12 Latency and 20 TailTime, in seconds.
-    static OSStatus secondsInfo(AUBase&, AudioUnitScope, AudioUnitElement, UInt32& size, bool&)
-    {
-        size = sizeof(Float64);
-        return noErr;
-    }
     static OSStatus getLatency(AUBase& unit, AudioUnitScope, AudioUnitElement, void* outData)
     {
         store(outData, unit.GetLatency());
@@ -282,12 +271,6 @@ struct AUBase::PropertyHandlers {
     }
 
     // 14 MaximumFramesPerSlice.
-    static OSStatus maximumFramesInfo(AUBase&, AudioUnitScope, AudioUnitElement, UInt32& size, bool& writable)
-    {
-        size = sizeof(UInt32);
-        writable = true;
-        return noErr;
-    }
     static OSStatus getMaximumFrames(AUBase& unit, AudioUnitScope, AudioUnitElement, void* outData)
     {
         store(outData, unit.maxFramesPerSlice);
@@ -320,11 +303,6 @@ struct AUBase::PropertyHandlers {
     }
 
     // 16 ParameterValueStrings.
-    static OSStatus parameterValueStringsInfo(AUBase&, AudioUnitScope, AudioUnitElement, UInt32& size, bool&)
-    {
-        size = sizeof(CFArrayRef);
-        return noErr;
-    }
     static OSStatus getParameterValueStrings(AUBase& unit, AudioUnitScope scope, AudioUnitElement id,
                                              void* outData)
     {
@@ -379,11 +357,6 @@ struct AUBase::PropertyHandlers {
     }
 
     // 22 LastRenderError: reading clears it.
-    static OSStatus lastRenderErrorInfo(AUBase&, AudioUnitScope, AudioUnitElement, UInt32& size, bool&)
-    {
-        size = sizeof(OSStatus);
-        return noErr;
-    }
     static OSStatus getLastRenderError(AUBase& unit, AudioUnitScope, AudioUnitElement, void* outData)
     {
         store(outData, unit.lastRenderError.exchange(noErr));
@@ -425,12 +398,6 @@ struct AUBase::PropertyHandlers {
     }
 
     // 25 ContextName and 30 ElementName: strings the caller gets retained.
-    static OSStatus nameInfo(AUBase&, AudioUnitScope, AudioUnitElement, UInt32& size, bool& writable)
-    {
-        size = sizeof(CFStringRef);
-        writable = true;
-        return noErr;
-    }
     static OSStatus getContextName(AUBase& unit, AudioUnitScope, AudioUnitElement, void* outData)
     {
         return storeRetained(outData, unit.contextName);
@@ -477,12 +444,6 @@ struct AUBase::PropertyHandlers {
 
     // 27 HostCallbacks: the host's user data and its beat, time and
     // transport functions.
-    static OSStatus hostCallbacksInfo(AUBase&, AudioUnitScope, AudioUnitElement, UInt32& size, bool& writable)
-    {
-        size = sizeof(HostCallbackInfo);
-        writable = true;
-        return noErr;
-    }
     static OSStatus getHostCallbacks(AUBase& unit, AudioUnitScope, AudioUnitElement, void* outData)
     {
         store(outData, unit.hostCallbackInfo);
@@ -514,12 +475,6 @@ struct AUBase::PropertyHandlers {
 
     // 28 CurrentPreset and 36 PresentPreset; the present one hands the
     // caller a reference of its own to the name.
-    static OSStatus presetInfo(AUBase&, AudioUnitScope, AudioUnitElement, UInt32& size, bool& writable)
-    {
-        size = sizeof(AUPreset);
-        writable = true;
-        return noErr;
-    }
     static OSStatus getCurrentPreset(AUBase& unit, AudioUnitScope, AudioUnitElement, void* outData)
     {
         store(outData, unit.currentPreset);
@@ -599,47 +554,52 @@ struct AUBase::PropertyHandlers {
     }
 
     static constexpr Row kRows[] = {
-        {kAudioUnitProperty_ClassInfo, kGlobalOnly, classInfoInfo, getClassInfo, setClassInfo, nullptr},
+        {kAudioUnitProperty_ClassInfo, kGlobalOnly, recordInfo<CFPropertyListRef, true>, getClassInfo,
+         setClassInfo, nullptr},
         {kAudioUnitProperty_MakeConnection, kAnyScope, makeConnectionInfo, nullptr, setMakeConnection,
          nullptr},
         {kAudioUnitProperty_SampleRate, kAnyScope, sampleRateInfo, getSampleRate, setSampleRate, nullptr},
         {kAudioUnitProperty_ParameterList, kAnyScope, parameterListInfo, getParameterList, nullptr, nullptr},
-        {kAudioUnitProperty_ParameterInfo, kAnyScope, parameterInfoInfo, getParameterInfo, nullptr, nullptr},
-        {kAudioUnitProperty_FastDispatch, kGlobalOnly, fastDispatchInfo, getFastDispatch, nullptr, nullptr},
+        {kAudioUnitProperty_ParameterInfo, kAnyScope, recordInfo<AudioUnitParameterInfo, false>,
+         getParameterInfo, nullptr, nullptr},
+        {kAudioUnitProperty_FastDispatch, kGlobalOnly, recordInfo<void*, false>, getFastDispatch, nullptr,
+         nullptr},
         {kAudioUnitProperty_StreamFormat, kAnyScope, streamFormatInfo, getStreamFormat, setStreamFormat,
          nullptr},
         {kAudioUnitProperty_ElementCount, kAnyScope, elementCountInfo, getElementCount, setElementCount,
          nullptr},
-        {kAudioUnitProperty_Latency, kGlobalElementExists, secondsInfo, getLatency, nullptr, nullptr},
+        {kAudioUnitProperty_Latency, kGlobalElementExists, recordInfo<Float64, false>, getLatency, nullptr,
+         nullptr},
         {kAudioUnitProperty_SupportedNumChannels, kGlobalElementExists, supportedNumChannelsInfo,
          getSupportedNumChannels, nullptr, nullptr},
-        {kAudioUnitProperty_MaximumFramesPerSlice, kGlobalElementExists, maximumFramesInfo, getMaximumFrames,
-         setMaximumFrames, nullptr},
+        {kAudioUnitProperty_MaximumFramesPerSlice, kGlobalElementExists, recordInfo<UInt32, true>,
+         getMaximumFrames, setMaximumFrames, nullptr},
         {kAudioUnitProperty_SetExternalBuffer, kAnyScope, nullptr, nullptr, setExternalBuffer, nullptr},
-        {kAudioUnitProperty_ParameterValueStrings, kAnyScope, parameterValueStringsInfo,
+        {kAudioUnitProperty_ParameterValueStrings, kAnyScope, recordInfo<CFArrayRef, false>,
          getParameterValueStrings, nullptr, nullptr},
         {kAudioUnitProperty_GetUIComponentList, kGlobalElementExists, uiComponentListInfo, getUIComponentList,
          nullptr, nullptr},
         {kAudioUnitProperty_AudioChannelLayout, kAnyScope, channelLayoutInfo, getChannelLayout,
          setChannelLayout, removeChannelLayout},
-        {kAudioUnitProperty_TailTime, kGlobalElementExists, secondsInfo, getTailTime, nullptr, nullptr},
-        {kAudioUnitProperty_LastRenderError, kGlobalElementExists, lastRenderErrorInfo, getLastRenderError,
-         nullptr, nullptr},
+        {kAudioUnitProperty_TailTime, kGlobalElementExists, recordInfo<Float64, false>, getTailTime, nullptr,
+         nullptr},
+        {kAudioUnitProperty_LastRenderError, kGlobalElementExists, recordInfo<OSStatus, false>,
+         getLastRenderError, nullptr, nullptr},
         {kAudioUnitProperty_SetRenderCallback, kAnyScope, renderCallbackInfo, nullptr, setRenderCallback,
          nullptr},
         {kAudioUnitProperty_FactoryPresets, kGlobalElementExists, factoryPresetsInfo, getFactoryPresets,
          nullptr, nullptr},
-        {kAudioUnitProperty_ContextName, kGlobalOnly, nameInfo, getContextName, setContextName,
-         removeContextName},
-        {kAudioUnitProperty_HostCallbacks, kGlobalElementExists, hostCallbacksInfo, getHostCallbacks,
-         setHostCallbacks, removeHostCallbacks},
-        {kAudioUnitProperty_CurrentPreset, kGlobalElementExists, presetInfo, getCurrentPreset,
+        {kAudioUnitProperty_ContextName, kGlobalOnly, recordInfo<CFStringRef, true>, getContextName,
+         setContextName, removeContextName},
+        {kAudioUnitProperty_HostCallbacks, kGlobalElementExists, recordInfo<HostCallbackInfo, true>,
+         getHostCallbacks, setHostCallbacks, removeHostCallbacks},
+        {kAudioUnitProperty_CurrentPreset, kGlobalElementExists, recordInfo<AUPreset, true>, getCurrentPreset,
          setCurrentPreset, nullptr},
-        {kAudioUnitProperty_ElementName, kAnyScopeElementExists, nameInfo, getElementName, setElementName,
-         nullptr},
+        {kAudioUnitProperty_ElementName, kAnyScopeElementExists, recordInfo<CFStringRef, true>,
+         getElementName, setElementName, nullptr},
         {kAudioUnitProperty_SupportedChannelLayoutTags, kAnyScope, channelLayoutTagsInfo,
          getChannelLayoutTags, nullptr, nullptr},
-        {kAudioUnitProperty_PresentPreset, kGlobalElementExists, presetInfo, getPresentPreset,
+        {kAudioUnitProperty_PresentPreset, kGlobalElementExists, recordInfo<AUPreset, true>, getPresentPreset,
          setPresentPreset, nullptr},
         {kAudioUnitProperty_IconLocation, kGlobalElementExists, iconLocationInfo, getIconLocation, nullptr,
          nullptr},
