@@ -45,29 +45,8 @@ template <typename T> CFNumberRef number(CFNumberType type, T value)
     return CFNumberCreate(nullptr, type, &value);
 }
 
-// Reads `bytes`, expecting a refusal with an error; true if refused.
-bool refused(const std::string& bytes)
-{
-    CFDataRef data = bytesOf(bytes);
-    CFErrorRef error = nullptr;
-    CFPropertyListRef plist = CFPropertyListCreateWithData(nullptr, data, 0, nullptr, &error);
-    CFRelease(data);
-    if (plist) {
-        CFRelease(plist);
-        return false;
-    }
-    const bool described = error && CFErrorGetCode(error) == kCFPropertyListReadCorruptError &&
-                           CFEqual(CFErrorGetDomain(error), kCFErrorDomainCocoa);
-    if (error) {
-        CFStringRef description = CFErrorCopyDescription(error);
-        EXPECT_GT(CFStringGetLength(description), 0);
-        CFRelease(description);
-        CFRelease(error);
-    }
-    return described;
-}
-
-// Why `bytes` are refused; empty if they are read.
+// Why `bytes` are refused (a read-corrupt error with a description); empty
+// if they are read.
 std::string refusal(const std::string& bytes)
 {
     CFDataRef data = bytesOf(bytes);
@@ -78,11 +57,20 @@ std::string refusal(const std::string& bytes)
         CFRelease(plist);
         return {};
     }
+    if (error == nullptr) return "refused without an error";
+    EXPECT_EQ(CFErrorGetCode(error), kCFPropertyListReadCorruptError);
+    EXPECT_TRUE(CFEqual(CFErrorGetDomain(error), kCFErrorDomainCocoa));
     CFStringRef description = CFErrorCopyDescription(error);
     std::string text = CFStringGetCStringPtr(description, kCFStringEncodingUTF8);
+    EXPECT_FALSE(text.empty());
     CFRelease(description);
     CFRelease(error);
     return text;
+}
+
+bool refused(const std::string& bytes)
+{
+    return !refusal(bytes).empty();
 }
 
 std::string xmlPlist(const std::string& body)
