@@ -8,6 +8,7 @@
 #include <thread>
 #include <vector>
 
+#include "platform/corefoundation/CFRef.h"
 #include "platform/corefoundation/CoreFoundation.h"
 
 namespace {
@@ -50,6 +51,32 @@ TEST(CFObjects, RetainCountsAndImmortalConstants)
     EXPECT_EQ(CFGetRetainCount(kCFBooleanTrue), count);
     EXPECT_STREQ(CFStringGetCStringPtr(constant, kCFStringEncodingUTF8), "volume");
     CFRelease(string);
+}
+
+// A holder releases exactly the one reference it owns, whichever way it
+// passes on: moved, reset, released to the caller or destroyed.
+TEST(CFObjects, CFRefOwnsOneReference)
+{
+    CFNumberRef number = makeInt(7);
+    {
+        platform::CFRef adopted(number);
+        const auto retained = platform::CFRef<CFNumberRef>::retain(number);
+        EXPECT_EQ(CFGetRetainCount(number), 2);
+        platform::CFRef<CFNumberRef> moved(std::move(adopted));
+        EXPECT_FALSE(adopted);
+        EXPECT_EQ(moved.get(), number);
+        moved = platform::CFRef<CFNumberRef>::retain(number);
+        EXPECT_EQ(CFGetRetainCount(number), 2);
+        CFRelease(moved.release());
+        EXPECT_EQ(CFGetRetainCount(number), 1);
+        CFRetain(number);
+        moved.reset(number);
+        moved.reset();
+        EXPECT_EQ(CFGetRetainCount(number), 1);
+        CFRetain(number); // kept past the scope, where `retained` lets go
+    }
+    EXPECT_EQ(CFGetRetainCount(number), 1);
+    CFRelease(number);
 }
 
 TEST(CFObjects, RetainAndReleaseFromSeveralThreads)
