@@ -372,8 +372,8 @@ TEST(PropertyList, LimitsAreTheSameForBothFormatsAndNamed)
 }
 
 // The largest dictionary the limit allows (it and 2^19 - 1 keys with their
-// values) reads in about a second; with the time quadratic in its keys, as
-// it was, in minutes.
+// values) reads in about a second, a few under sanitizers; with the time
+// quadratic in its keys, as it was, in about a minute.
 TEST(PropertyList, LargestXMLDictionaryReadsQuickly)
 {
     constexpr size_t kKeys = (size_t{1} << 19) - 1;
@@ -385,7 +385,7 @@ TEST(PropertyList, LargestXMLDictionaryReadsQuickly)
     ASSERT_NE(dictionary, nullptr);
     EXPECT_EQ(CFDictionaryGetCount(static_cast<CFDictionaryRef>(dictionary)), static_cast<CFIndex>(kKeys));
     CFRelease(dictionary);
-    EXPECT_LT(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count(), 15.0);
+    EXPECT_LT(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count(), 20.0);
     EXPECT_NE(refusal(xmlDictionary(kKeys + 1)).find("more than 1048576 objects"), std::string::npos);
 }
 
