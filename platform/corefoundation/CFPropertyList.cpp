@@ -136,12 +136,14 @@ class Reader {
 // why.
 class Writer {
   public:
+    explicit Writer(CFPropertyListFormat format) : xml_(format == kCFPropertyListXMLFormat_v1_0) {}
+
     Plist write(CFPropertyListRef plist, int depth)
     {
         const CFTypeID type = CFGetTypeID(plist);
         if (type == CFStringGetTypeID()) {
             const auto string = static_cast<CFStringRef>(plist);
-            if (!representable(string)) return fail("a string holds a zero character");
+            if (const char* why = unrepresentable(string)) return fail(std::string("a string ") + why);
             return Plist(plist_new_string(CFStringGetCStringPtr(string, kCFStringEncodingUTF8)));
         }
         if (type == CFNumberGetTypeID()) {
@@ -175,16 +177,29 @@ class Writer {
     std::string problem;
 
   private:
+    bool xml_;
+
     Plist fail(std::string why)
     {
         if (problem.empty()) problem = std::move(why);
         return nullptr;
     }
 
-    // libplist strings end at the first zero byte.
-    static bool representable(CFStringRef string)
+    // What in string the format cannot carry, or null. libplist strings end
+    // at the first zero byte; XML has no way to write most control
+    // characters and U+FFFE and U+FFFF, not even as references.
+    const char* unrepresentable(CFStringRef string) const
     {
-        return platform::detail::utf8(string).find('\0') == std::string_view::npos;
+        const std::string_view text = platform::detail::utf8(string);
+        if (text.find('\0') != std::string_view::npos) return "holds a zero character";
+        if (!xml_) return nullptr;
+        for (const char c : text)
+            if (static_cast<unsigned char>(c) < 0x20 && c != '\t' && c != '\n' && c != '\r')
+                return "holds a control character, which XML cannot carry";
+        if (text.find("\xEF\xBF\xBE") != std::string_view::npos ||
+            text.find("\xEF\xBF\xBF") != std::string_view::npos)
+            return "holds U+FFFE or U+FFFF, which XML cannot carry";
+        return nullptr;
     }
 
     Plist writeArray(CFArrayRef array, int depth)
@@ -212,8 +227,13 @@ class Writer {
     {
         auto& walk = *static_cast<DictionaryWalk*>(context);
         if (walk.failed) return;
-        if (CFGetTypeID(key) != CFStringGetTypeID() || !representable(static_cast<CFStringRef>(key))) {
-            walk.writer->fail("a dictionary key is not a string without zero characters");
+        if (CFGetTypeID(key) != CFStringGetTypeID()) {
+            walk.writer->fail("a dictionary key is not a string");
+            walk.failed = true;
+            return;
+        }
+        if (const char* why = walk.writer->unrepresentable(static_cast<CFStringRef>(key))) {
+            walk.writer->fail(std::string("a dictionary key ") + why);
             walk.failed = true;
             return;
         }
@@ -288,7 +308,7 @@ CFDataRef CFPropertyListCreateData(CFAllocatorRef, CFPropertyListRef propertyLis
         report(error, kCFPropertyListWriteInvalidError, "Property lists are written only as XML or binary.");
         return nullptr;
     }
-    Writer writer;
+    Writer writer(format);
     const Plist root = writer.write(propertyList, 0);
     if (!root) {
         report(error, kCFPropertyListWriteInvalidError,
@@ -299,7 +319,17 @@ CFDataRef CFPropertyListCreateData(CFAllocatorRef, CFPropertyListRef propertyLis
     uint32_t length = 0;
     const bool xml = format == kCFPropertyListXMLFormat_v1_0;
     xml ? plist_to_xml(root.get(), &bytes, &length) : plist_to_bin(root.get(), &bytes, &length);
-    CFDataRef data = bytes ? CFDataCreate(nullptr, reinterpret_cast<const UInt8*>(bytes), length) : nullptr;
+    CFDataRef data = nullptr;
+    if (bytes && xml) {
+        // libplist writes carriage returns as they are, which XML readers
+        // take for line ends; only strings hold them.
+        std::string text;
+        for (const char c : std::string_view(bytes, length)) c == '\r' ? text += "&#13;" : text += c;
+        data = CFDataCreate(nullptr, reinterpret_cast<const UInt8*>(text.data()),
+                            static_cast<CFIndex>(text.size()));
+    } else if (bytes) {
+        data = CFDataCreate(nullptr, reinterpret_cast<const UInt8*>(bytes), length);
+    }
     xml ? plist_to_xml_free(bytes) : plist_to_bin_free(bytes);
     if (!data) report(error, kCFPropertyListWriteInvalidError, "The property list cannot be written.");
     return data;
@@ -308,5 +338,5 @@ CFDataRef CFPropertyListCreateData(CFAllocatorRef, CFPropertyListRef propertyLis
 Boolean CFPropertyListIsValid(CFPropertyListRef plist, CFPropertyListFormat format)
 {
     if (format != kCFPropertyListXMLFormat_v1_0 && format != kCFPropertyListBinaryFormat_v1_0) return false;
-    return Writer().write(plist, 0) != nullptr;
+    return Writer(format).write(plist, 0) != nullptr;
 }

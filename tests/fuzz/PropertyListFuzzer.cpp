@@ -17,7 +17,10 @@ void require(bool condition)
 void roundTrip(CFPropertyListRef tree, CFPropertyListFormat format)
 {
     CFDataRef bytes = CFPropertyListCreateData(nullptr, tree, format, 0, nullptr);
-    require(bytes != nullptr);
+    // XML cannot carry every string a binary list can.
+    require(bytes != nullptr ||
+            (format == kCFPropertyListXMLFormat_v1_0 && !CFPropertyListIsValid(tree, format)));
+    if (bytes == nullptr) return;
     CFPropertyListFormat found = 0;
     CFPropertyListRef again = CFPropertyListCreateWithData(nullptr, bytes, 0, &found, nullptr);
     require(again != nullptr && found == format && CFEqual(again, tree));

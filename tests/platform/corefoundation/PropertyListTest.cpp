@@ -310,6 +310,32 @@ TEST(PropertyList, NestingAndExpansionAreLimited)
     CFRelease(loop);
 }
 
+// Carriage returns survive XML; control characters, which XML cannot carry,
+// are written only in binary.
+TEST(PropertyList, XMLCarriesWhatItCanOfStrings)
+{
+    for (const char* text : {"line\r\nend\r", "bell \x07", "\xEF\xBF\xBF"}) {
+        CFStringRef string = CFStringCreateWithCString(nullptr, text, kCFStringEncodingUTF8);
+        const bool control = text[0] != 'l';
+        EXPECT_EQ(CFPropertyListIsValid(string, kCFPropertyListXMLFormat_v1_0), !control) << text;
+        for (const CFPropertyListFormat format :
+             {kCFPropertyListXMLFormat_v1_0, kCFPropertyListBinaryFormat_v1_0}) {
+            CFDataRef bytes = CFPropertyListCreateData(nullptr, string, format, 0, nullptr);
+            if (control && format == kCFPropertyListXMLFormat_v1_0) {
+                EXPECT_EQ(bytes, nullptr) << text;
+                continue;
+            }
+            ASSERT_NE(bytes, nullptr) << text;
+            CFPropertyListRef again = CFPropertyListCreateWithData(nullptr, bytes, 0, nullptr, nullptr);
+            ASSERT_NE(again, nullptr) << text;
+            EXPECT_TRUE(CFEqual(again, string)) << text;
+            CFRelease(again);
+            CFRelease(bytes);
+        }
+        CFRelease(string);
+    }
+}
+
 TEST(PropertyList, WritingRefusesWhatTheFormatsCannotHold)
 {
     CFURLRef url = CFURLCreateWithFileSystemPath(nullptr, CFSTR("/tmp"), kCFURLPOSIXPathStyle, true);
