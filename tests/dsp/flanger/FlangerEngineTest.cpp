@@ -8,15 +8,34 @@
 
 #include "dsp/flanger/FlangerEngine.h"
 
+using namespace flanger;
+
 namespace {
 
 constexpr float kNaN = std::numeric_limits<float>::quiet_NaN();
 constexpr float kInf = std::numeric_limits<float>::infinity();
 constexpr float kUnityVolume = 0.70710677f; // output gain 2 v^2 = 1
 
+// The named parameters; the reserved ones stay 0.
+struct Program {
+    float speed = 0, syncTempo = 0, depth = 0, delay = 0, phase = 0, feedback = 0, dryWet = 0, volume = 0;
+};
+
 struct Rig {
-    float p[22] = {};
+    float p[kParameterCount] = {};
     FlangerEngine engine{44100.0f, p};
+
+    void load(const Program& g)
+    {
+        p[kSpeed] = g.speed;
+        p[kSyncTempo] = g.syncTempo;
+        p[kDepth] = g.depth;
+        p[kDelay] = g.delay;
+        p[kPhase] = g.phase;
+        p[kFeedback] = g.feedback;
+        p[kDryWet] = g.dryWet;
+        p[kVolume] = g.volume;
+    }
 
     // Runs frames of a constant input; returns the last right output.
     float run(int frames, float in = 0.1f, float tempo = 120.0f)
@@ -41,8 +60,13 @@ TEST(FlangerEngine, VolumeAndDryWetMix)
     EXPECT_EQ(rig.run(5000, 0.7f), 0.0f);
     EXPECT_EQ(rig.right(), 0.0f);
 
-    const float program[9] = {0, 0.33775365f, 0, 0.5899053f, 0.047685146f, 1, 0.42941594f, 0, kUnityVolume};
-    std::copy(program, program + 9, rig.p); // first factory program, all dry
+    // The first factory program, all dry.
+    rig.load({.speed = 0.33775365f,
+              .depth = 0.5899053f,
+              .delay = 0.047685146f,
+              .phase = 1,
+              .feedback = 0.42941594f,
+              .volume = kUnityVolume});
     for (int n = 0; n < 5000; ++n) {
         const float in = std::sin(n * 0.05f);
         float l = in, r = -in;
@@ -86,8 +110,8 @@ TEST(FlangerEngine, LfoRateFromSpeedOrTempo)
     };
     for (const Case& c : cases) {
         Rig rig;
-        rig.p[1] = 0.5f;
-        rig.p[2] = c.sync;
+        rig.p[kSpeed] = 0.5f;
+        rig.p[kSyncTempo] = c.sync;
         rig.run(1, 0.1f, c.tempo);
         EXPECT_EQ(rig.right(), 256.0f * c.hz / 44100.0f) << c.sync << " @ " << c.tempo;
     }
@@ -97,7 +121,7 @@ TEST(FlangerEngine, LfoRateFromSpeedOrTempo)
 TEST(FlangerEngine, SmoothedParametersAndPhaseLead)
 {
     Rig rig;
-    rig.p[5] = 0.5f;
+    rig.p[kPhase] = 0.5f;
     float expected = 0.0f;
     int mismatches = 0;
     for (int n = 0; n < 4000; ++n) {
@@ -110,18 +134,18 @@ TEST(FlangerEngine, SmoothedParametersAndPhaseLead)
 
     // "Phase" 1 settles near 1.004 (single-precision steps stall a little short of it)
     // and the left LFO then leads by that, modulo the 255-unit cycle.
-    rig.p[5] = 1.0f;
+    rig.p[kPhase] = 1.0f;
     rig.run(60000);
     const float settled = rig.left();
     EXPECT_NEAR(settled, 127.0f * 1.004f, 0.05f);
-    rig.p[1] = 1.0f;
+    rig.p[kSpeed] = 1.0f;
     for (int n = 0; n < 30000; ++n) {
         rig.run(1);
         ASSERT_NEAR(std::fmod(rig.left() - rig.right() + 255.0f, 255.0f), settled, 1e-3f) << n;
     }
 
     // A new sample rate rebuilds the delay lines and restarts the LFOs; the smoothing carries on.
-    rig.p[1] = 0.0f;
+    rig.p[kSpeed] = 0.0f;
     rig.engine.initialize(48000.0f);
     EXPECT_TRUE(rig.engine.getRingLength() == 1201);
     EXPECT_EQ(rig.right(), 0.0f);
@@ -130,19 +154,19 @@ TEST(FlangerEngine, SmoothedParametersAndPhaseLead)
 
     // With the LFO still at 0, "Delay" 1 settles to the clamped 1103 samples and
     // "Depth" 1 to 1103 x 44100^(c/1024 - 1), c/1024 = 0.7 + 0.3 x 0.004 - 0.2 x 1.004.
-    for (int slot : {4, 3}) {
+    for (Parameter slot : {kDelay, kDepth}) {
         Rig settle;
         settle.p[slot] = 1.0f;
         settle.run(60000);
-        EXPECT_NEAR(settle.engine.getDelaySamples(1), slot == 4 ? 1103.0f : 5.3f, 0.1f);
+        EXPECT_NEAR(settle.engine.getDelaySamples(1), slot == kDelay ? 1103.0f : 5.3f, 0.1f);
     }
 }
 
 TEST(FlangerEngine, WetSignalIsDcBlocked)
 {
     Rig rig;
-    rig.p[7] = 1.0f;
-    rig.p[8] = kUnityVolume;
+    rig.p[kDryWet] = 1.0f;
+    rig.p[kVolume] = kUnityVolume;
     std::vector<float> out;
     for (int n = 0; n < 20000; ++n) out.push_back(rig.run(1, 0.5f));
     EXPECT_NEAR(out[300] / out[200], std::pow(0.991, 100), 0.005); // the blocker's pole
@@ -153,11 +177,15 @@ TEST(FlangerEngine, WetSignalIsDcBlocked)
 // frame-by-frame processing, also when a non-finite sample enters mid-block.
 TEST(FlangerEngine, BlocksMatchFrameByFrame)
 {
-    const float program[9] = {0, 0.33775365f, 0,          0.5899053f, 0.047685146f,
-                              1, 0.92941594f, 0.6048176f, 0.7589065f};
     Rig blocks, frames;
-    std::copy(program, program + 9, blocks.p);
-    std::copy(program, program + 9, frames.p);
+    for (Rig* rig : {&blocks, &frames})
+        rig->load({.speed = 0.33775365f,
+                   .depth = 0.5899053f,
+                   .delay = 0.047685146f,
+                   .phase = 1,
+                   .feedback = 0.92941594f,
+                   .dryWet = 0.6048176f,
+                   .volume = 0.7589065f});
     std::vector<float> left(3000), right(3000);
     for (size_t n = 0; n < left.size(); ++n) {
         left[n] = std::sin(static_cast<float>(n) * 0.05f);
