@@ -86,8 +86,9 @@ class AUBase : public ComponentBase, public AUElementCreator {
                                             void* userData, bool compareUserData);
     void PropertyChanged(AudioUnitPropertyID id, AudioUnitScope scope, AudioUnitElement element);
 
-    // Rendering (render thread), render notifications and scheduled
-    // parameter events (any thread).
+    // Rendering (render thread), render notifications (any thread) and
+    // scheduled parameter events (the render thread, before the render they
+    // are for; a render uses them once, whatever its result).
     OSStatus DoRender(AudioUnitRenderActionFlags& ioActionFlags, const AudioTimeStamp& inTimeStamp,
                       UInt32 inBusNumber, UInt32 inNumberFrames, AudioBufferList& ioData);
     virtual OSStatus RenderBus(AudioUnitRenderActionFlags& ioActionFlags, const AudioTimeStamp& inTimeStamp,
