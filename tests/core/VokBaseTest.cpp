@@ -18,6 +18,7 @@
 #include "platform/audiounit/AudioUnit.h"
 #include "tests/core/UnitHost.h"
 #include "tests/support/AllocationCounter.h"
+#include "tests/support/EnginePrograms.h"
 
 using namespace unithost;
 
@@ -25,19 +26,7 @@ namespace {
 
 constexpr AudioUnitPropertyID kEnginePointerProperty = 65000;
 
-// The flanger's first factory program.
-const auto kFlangerProgram0 = [] {
-    using namespace flanger;
-    std::array<float, kParameterCount> p{};
-    p[kSpeed] = 0.33775365f;
-    p[kDepth] = 0.5899053f;
-    p[kDelay] = 0.047685146f;
-    p[kPhase] = 1.0f;
-    p[kFeedback] = 0.42941594f;
-    p[kDryWet] = 0.6048176f;
-    p[kVolume] = 0.7589065f;
-    return p;
-}();
+const auto kFlangerProgram0 = testsupport::flangerProgram0();
 
 } // namespace
 
@@ -246,15 +235,9 @@ TEST(Units, TiltRendersMonoAndFollowsSampleRateChanges)
     const std::vector<float> input = testSignal(2000, 1);
     const std::vector<float> rendered = tilt.render(input, 1, 300);
 
-    // The default program, bass lifted as set above.
-    float p[tilteq::kParameterCount] = {};
-    p[tilteq::kShelf] = 0.5f;
-    p[tilteq::kShelfQ] = 0.5f;
+    auto p = testsupport::tiltEqProgram0();
     p[tilteq::kBassLift] = 0.7f;
-    p[tilteq::kVolume] = 0.5f;
-    p[tilteq::kOnOff] = 1.0f;
-    p[tilteq::kShelfFrequency] = 0.4324f;
-    TiltEqEngine engine(44100.0f, p);
+    TiltEqEngine engine(44100.0f, p.data());
     engine.initialize(48000.0f);
     engine.initialize(48000.0f);
     std::vector<float> direct(input.size());

@@ -10,6 +10,7 @@
 
 #include "dsp/flanger/FlangerEngine.h"
 #include "dsp/tilteq/TiltEqEngine.h"
+#include "tests/support/EnginePrograms.h"
 
 namespace {
 
@@ -26,30 +27,8 @@ const float kHostile[] = {std::numeric_limits<float>::quiet_NaN(),
                           -1.0f,
                           -1e-40f,
                           0.0f};
-// The first factory program of each.
-const auto kFlangerProgram = [] {
-    using namespace flanger;
-    std::array<float, kParameterCount> p{};
-    p[kSpeed] = 0.33775365f;
-    p[kDepth] = 0.5899053f;
-    p[kDelay] = 0.047685146f;
-    p[kPhase] = 1.0f;
-    p[kFeedback] = 0.42941594f;
-    p[kDryWet] = 0.6048176f;
-    p[kVolume] = 0.7589065f;
-    return p;
-}();
-const auto kTiltProgram = [] {
-    using namespace tilteq;
-    std::array<float, kParameterCount> p{};
-    p[kShelf] = 0.5f;
-    p[kShelfQ] = 0.5f;
-    p[kBassLift] = 0.5f;
-    p[kVolume] = 0.5f;
-    p[kOnOff] = 1.0f;
-    p[kShelfFrequency] = 0.4324f;
-    return p;
-}();
+const auto kFlangerProgram = testsupport::flangerProgram0();
+const auto kTiltProgram = testsupport::tiltEqProgram0();
 
 // Each frame a hostile value goes to a random parameter, and often to the
 // samples and the tempo; sane values come back now and then. Returns the

@@ -1,12 +1,14 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstring>
 #include <limits>
 #include <vector>
 
 #include "dsp/flanger/FlangerEngine.h"
+#include "tests/support/EnginePrograms.h"
 
 using namespace flanger;
 
@@ -16,26 +18,9 @@ constexpr float kNaN = std::numeric_limits<float>::quiet_NaN();
 constexpr float kInf = std::numeric_limits<float>::infinity();
 constexpr float kUnityVolume = 0.70710677f; // output gain 2 v^2 = 1
 
-// The named parameters; the reserved ones stay 0.
-struct Program {
-    float speed = 0, syncTempo = 0, depth = 0, delay = 0, phase = 0, feedback = 0, dryWet = 0, volume = 0;
-};
-
 struct Rig {
-    float p[kParameterCount] = {};
-    FlangerEngine engine{44100.0f, p};
-
-    void load(const Program& g)
-    {
-        p[kSpeed] = g.speed;
-        p[kSyncTempo] = g.syncTempo;
-        p[kDepth] = g.depth;
-        p[kDelay] = g.delay;
-        p[kPhase] = g.phase;
-        p[kFeedback] = g.feedback;
-        p[kDryWet] = g.dryWet;
-        p[kVolume] = g.volume;
-    }
+    std::array<float, kParameterCount> p{};
+    FlangerEngine engine{44100.0f, p.data()};
 
     // Runs frames of a constant input; returns the last right output.
     float run(int frames, float in = 0.1f, float tempo = 120.0f)
@@ -61,12 +46,9 @@ TEST(FlangerEngine, VolumeAndDryWetMix)
     EXPECT_EQ(rig.right(), 0.0f);
 
     // The first factory program, all dry.
-    rig.load({.speed = 0.33775365f,
-              .depth = 0.5899053f,
-              .delay = 0.047685146f,
-              .phase = 1,
-              .feedback = 0.42941594f,
-              .volume = kUnityVolume});
+    rig.p = testsupport::flangerProgram0();
+    rig.p[kDryWet] = 0.0f;
+    rig.p[kVolume] = kUnityVolume;
     for (int n = 0; n < 5000; ++n) {
         const float in = std::sin(n * 0.05f);
         float l = in, r = -in;
@@ -178,14 +160,10 @@ TEST(FlangerEngine, WetSignalIsDcBlocked)
 TEST(FlangerEngine, BlocksMatchFrameByFrame)
 {
     Rig blocks, frames;
-    for (Rig* rig : {&blocks, &frames})
-        rig->load({.speed = 0.33775365f,
-                   .depth = 0.5899053f,
-                   .delay = 0.047685146f,
-                   .phase = 1,
-                   .feedback = 0.92941594f,
-                   .dryWet = 0.6048176f,
-                   .volume = 0.7589065f});
+    for (Rig* rig : {&blocks, &frames}) {
+        rig->p = testsupport::flangerProgram0();
+        rig->p[kFeedback] = 0.92941594f;
+    }
     std::vector<float> left(3000), right(3000);
     for (size_t n = 0; n < left.size(); ++n) {
         left[n] = std::sin(static_cast<float>(n) * 0.05f);

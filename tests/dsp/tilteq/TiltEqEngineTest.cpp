@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <bit>
 #include <cmath>
 #include <cstdint>
@@ -9,6 +10,7 @@
 #include <vector>
 
 #include "dsp/tilteq/TiltEqEngine.h"
+#include "tests/support/EnginePrograms.h"
 #include "tests/support/Response.h"
 
 using namespace tilteq;
@@ -17,9 +19,10 @@ namespace {
 
 constexpr float kUnityVolume = 0.35355339f; // output gain 8 v^2 = 1
 
+// The default program.
 struct Rig {
-    float p[kParameterCount] = {};
-    TiltEqEngine engine{44100.0f, p};
+    std::array<float, kParameterCount> p = testsupport::tiltEqProgram0();
+    TiltEqEngine engine{44100.0f, p.data()};
     int channelMismatches = 0;
 
     // The same sample on both channels; the two must agree bit for bit.
@@ -33,16 +36,6 @@ struct Rig {
     double gainDb(double hz, double amplitude = 0.1)
     {
         return testsupport::sineGainDb([this](float x) { return mono(x); }, hz, 44100.0, amplitude, 30000);
-    }
-    // The default program.
-    Rig()
-    {
-        p[kShelf] = 0.5f;
-        p[kShelfQ] = 0.5f;
-        p[kBassLift] = 0.5f;
-        p[kVolume] = 0.5f;
-        p[kOnOff] = 1.0f;
-        p[kShelfFrequency] = 0.4324f;
     }
     ~Rig() { EXPECT_EQ(channelMismatches, 0); }
 };
