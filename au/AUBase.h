@@ -105,7 +105,8 @@ class AUBase : public ComponentBase, public AUElementCreator {
     bool HasInput(AudioUnitElement element);
     const std::vector<AudioUnitParameterEvent>& GetScheduledEvents() const { return scheduledEvents; }
     // Splits frames at the scheduled events (sorting them by offset), gives
-    // each element the events of each slice, and runs ProcessScheduledSlice
+    // each element the events of each slice (skipping those for a scope,
+    // element or parameter the unit lacks), and runs ProcessScheduledSlice
     // on each; stops at the first failure.
     virtual OSStatus ProcessForScheduledParams(UInt32 frames, void* context);
     virtual OSStatus ProcessScheduledSlice(void*, UInt32, UInt32, UInt32) { return noErr; }
