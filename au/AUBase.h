@@ -86,8 +86,9 @@ class AUBase : public ComponentBase, public AUElementCreator {
                                             void* userData, bool compareUserData);
     void PropertyChanged(AudioUnitPropertyID id, AudioUnitScope scope, AudioUnitElement element);
 
-    // Rendering (render thread), render notifications and scheduled
-    // parameter events (any thread).
+    // Rendering (render thread), render notifications (any thread) and
+    // scheduled parameter events (the render thread, before the render they
+    // are for; a render uses them once, whatever its result).
     OSStatus DoRender(AudioUnitRenderActionFlags& ioActionFlags, const AudioTimeStamp& inTimeStamp,
                       UInt32 inBusNumber, UInt32 inNumberFrames, AudioBufferList& ioData);
     virtual OSStatus RenderBus(AudioUnitRenderActionFlags& ioActionFlags, const AudioTimeStamp& inTimeStamp,
@@ -104,7 +105,8 @@ class AUBase : public ComponentBase, public AUElementCreator {
     bool HasInput(AudioUnitElement element);
     const std::vector<AudioUnitParameterEvent>& GetScheduledEvents() const { return scheduledEvents; }
     // Splits frames at the scheduled events (sorting them by offset), gives
-    // each element the events of each slice, and runs ProcessScheduledSlice
+    // each element the events of each slice (skipping those for a scope,
+    // element or parameter the unit lacks), and runs ProcessScheduledSlice
     // on each; stops at the first failure.
     virtual OSStatus ProcessForScheduledParams(UInt32 frames, void* context);
     virtual OSStatus ProcessScheduledSlice(void*, UInt32, UInt32, UInt32) { return noErr; }

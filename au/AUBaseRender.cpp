@@ -1,6 +1,7 @@
 // AUBase: the render entry, render notifications and scheduled parameters.
 
 #include <algorithm>
+#include <vector>
 
 #include "au/AUBase.h"
 #include "platform/audiounit/FloatingPointMode.h"
@@ -21,6 +22,19 @@ class FlushDenormalsForScope {
 
   private:
     uint32_t saved;
+};
+
+// Empties the scheduled events on every way out of a render, failed or not:
+// they were for that render only, and one that failed must not fail the next.
+class ScheduledEventsForScope {
+  public:
+    explicit ScheduledEventsForScope(std::vector<AudioUnitParameterEvent>& events) : events(events) {}
+    ~ScheduledEventsForScope() { events.clear(); }
+    ScheduledEventsForScope(const ScheduledEventsForScope&) = delete;
+    ScheduledEventsForScope& operator=(const ScheduledEventsForScope&) = delete;
+
+  private:
+    std::vector<AudioUnitParameterEvent>& events;
 };
 
 } // namespace
@@ -64,6 +78,7 @@ OSStatus AUBase::DoRender(AudioUnitRenderActionFlags& ioActionFlags, const Audio
                           UInt32 inBusNumber, UInt32 inNumberFrames, AudioBufferList& ioData)
 {
     const FlushDenormalsForScope flushDenormals;
+    const ScheduledEventsForScope scheduledEventsForScope(scheduledEvents);
     try {
         if (!initialized) throw static_cast<OSStatus>(kAudioUnitErr_Uninitialized);
         if (inNumberFrames > maxFramesPerSlice)
@@ -81,7 +96,6 @@ OSStatus AUBase::DoRender(AudioUnitRenderActionFlags& ioActionFlags, const Audio
         AudioUnitRenderActionFlags postFlags = ioActionFlags | kAudioUnitRenderAction_PostRender;
         if (result != noErr) postFlags |= kAudioUnitRenderAction_PostRenderError;
         notifyRender(postFlags, inTimeStamp, inBusNumber, inNumberFrames, ioData);
-        scheduledEvents.clear();
         return result;
     } catch (OSStatus error) {
         if (error != noErr) recordRenderError(error);

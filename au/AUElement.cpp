@@ -33,15 +33,18 @@ void AUElement::GetParameterList(AudioUnitParameterID* outList) const
     }
 }
 
+const ParameterMapEvent* AUElement::find(AudioUnitParameterID id) const
+{
+    if (usesIndexedParameters) return id < indexedParameters.size() ? &indexedParameters[id] : nullptr;
+    const auto found = parameters.find(id);
+    return found == parameters.end() ? nullptr : &found->second;
+}
+
 const ParameterMapEvent& AUElement::entry(AudioUnitParameterID id) const
 {
-    if (usesIndexedParameters) {
-        if (id >= indexedParameters.size()) throw static_cast<OSStatus>(kAudioUnitErr_InvalidParameter);
-        return indexedParameters[id];
-    }
-    const auto found = parameters.find(id);
-    if (found == parameters.end()) throw static_cast<OSStatus>(kAudioUnitErr_InvalidParameter);
-    return found->second;
+    const ParameterMapEvent* found = find(id);
+    if (found == nullptr) throw static_cast<OSStatus>(kAudioUnitErr_InvalidParameter);
+    return *found;
 }
 
 ParameterMapEvent& AUElement::entryForWriting(AudioUnitParameterID id)
@@ -63,7 +66,8 @@ void AUElement::SetParameter(AudioUnitParameterID id, AudioUnitParameterValue va
 void AUElement::SetScheduledEvent(AudioUnitParameterID id, const AudioUnitParameterEvent& event,
                                   UInt32 sliceOffset, UInt32 sliceFrames)
 {
-    entryForWriting(id).SetScheduledEvent(event, sliceOffset, sliceFrames);
+    if (const ParameterMapEvent* found = find(id))
+        const_cast<ParameterMapEvent*>(found)->SetScheduledEvent(event, sliceOffset, sliceFrames);
 }
 
 void AUElement::SaveState(CFMutableDataRef data) const

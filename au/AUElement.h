@@ -34,6 +34,8 @@ class AUElement {
     // Indexed: the entry must exist (else kAudioUnitErr_InvalidParameter);
     // map: a missing entry is created.
     void SetParameter(AudioUnitParameterID id, AudioUnitParameterValue value);
+    // An event for an id the element lacks is skipped: a render adds no
+    // parameters.
     void SetScheduledEvent(AudioUnitParameterID id, const AudioUnitParameterEvent& event, UInt32 sliceOffset,
                            UInt32 sliceFrames);
 
@@ -53,7 +55,8 @@ class AUElement {
 
   private:
     // The entry of id: indexed, it must exist; in the map, reading requires
-    // it and writing creates it.
+    // it and writing creates it. find() answers null for a missing one.
+    const ParameterMapEvent* find(AudioUnitParameterID id) const;
     const ParameterMapEvent& entry(AudioUnitParameterID id) const;
     ParameterMapEvent& entryForWriting(AudioUnitParameterID id);
 

@@ -4,6 +4,7 @@
 // value scheduled in the current slice, how it ramps.
 
 #include <atomic>
+#include <type_traits>
 
 #include "platform/audiounit/AudioUnit.h"
 
@@ -12,25 +13,22 @@ class ParameterMapEvent {
     ParameterMapEvent() = default;
     explicit ParameterMapEvent(AudioUnitParameterValue value) : value(value), endValue(value) {}
 
-    // The value crosses between the host's threads and the render thread as
-    // one relaxed 32-bit store and load.
-    AudioUnitParameterValue GetValue() const
-    {
-        return std::atomic_ref<AudioUnitParameterValue>(const_cast<AudioUnitParameterValue&>(value))
-            .load(std::memory_order_relaxed);
-    }
-    AUParameterEventType GetEventType() const { return eventType; }
-    SInt32 GetRampStartOffset() const { return rampStartOffset; }
-    UInt32 GetRampDuration() const { return rampDuration; }
-    AudioUnitParameterValue GetEndValue() const { return endValue; }
-    UInt32 GetSliceFrames() const { return sliceFrames; }
+    // Each field crosses between the host's threads and the render thread as
+    // one relaxed 32-bit load or store of its own: a host's set during a
+    // render mixes with the slice's event field by field, never tears one.
+    AudioUnitParameterValue GetValue() const { return load(value); }
+    AUParameterEventType GetEventType() const { return load(eventType); }
+    SInt32 GetRampStartOffset() const { return load(rampStartOffset); }
+    UInt32 GetRampDuration() const { return load(rampDuration); }
+    AudioUnitParameterValue GetEndValue() const { return load(endValue); }
+    UInt32 GetSliceFrames() const { return load(sliceFrames); }
 
     // Immediate from now on; the slice fields stay as they were.
     void SetValue(AudioUnitParameterValue newValue)
     {
-        eventType = kParameterEvent_Immediate;
-        std::atomic_ref<AudioUnitParameterValue>(value).store(newValue, std::memory_order_relaxed);
-        endValue = newValue;
+        store(eventType, kParameterEvent_Immediate);
+        store(value, newValue);
+        store(endValue, newValue);
     }
 
     // The event as it applies to the slice of sliceFrames frames starting at
@@ -44,4 +42,14 @@ class ParameterMapEvent {
     AudioUnitParameterValue value = 0.0f;
     AudioUnitParameterValue endValue = 0.0f;
     UInt32 sliceFrames = 0;
+
+    // atomic_ref takes no const object; the fields never are const.
+    template <typename T> static T load(const T& field)
+    {
+        return std::atomic_ref<T>(const_cast<T&>(field)).load(std::memory_order_relaxed);
+    }
+    template <typename T> static void store(T& field, std::type_identity_t<T> newValue)
+    {
+        std::atomic_ref<T>(field).store(newValue, std::memory_order_relaxed);
+    }
 };

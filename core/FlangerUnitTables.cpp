@@ -1,13 +1,21 @@
 #include "core/FlangerUnitTables.h"
 
-const ParameterDescription FlangerUnit::parameters[kParameterCount] = {
-    {nullptr, 1.0f, 0.0f},  {"Speed", 1.0f, 0.5f}, {"Sync Tempo", 8.0f, 0.5f}, {"Depth", 1.0f, 0.5f},
-    {"Delay", 1.0f, 0.5f},  {"Phase", 1.0f, 0.5f}, {"Feedback", 1.0f, 0.5f},   {"Dry / Wet", 1.0f, 0.5f},
-    {"Volume", 1.0f, 0.5f}, {nullptr, 1.0f, 0.0f}, {nullptr, 1.0f, 0.0f},      {nullptr, 1.0f, 0.0f},
-    {nullptr, 1.0f, 0.0f},  {nullptr, 1.0f, 0.0f}, {nullptr, 1.0f, 0.0f},      {nullptr, 1.0f, 0.0f},
-    {nullptr, 1.0f, 0.0f},  {nullptr, 1.0f, 0.0f}, {nullptr, 1.0f, 0.0f},      {nullptr, 1.0f, 0.0f},
-    {nullptr, 1.0f, 0.0f},  {nullptr, 1.0f, 0.0f},
-};
+using namespace flanger;
+
+// Reserved ids have no name.
+const std::array<ParameterDescription, FlangerUnit::kParameterCount> FlangerUnit::parameters = [] {
+    std::array<ParameterDescription, kParameterCount> rows;
+    rows.fill({nullptr, 1.0f, 0.0f});
+    rows[kSpeed] = {"Speed", 1.0f, 0.5f};
+    rows[kSyncTempo] = {"Sync Tempo", 8.0f, 0.5f};
+    rows[kDepth] = {"Depth", 1.0f, 0.5f};
+    rows[kDelay] = {"Delay", 1.0f, 0.5f};
+    rows[kPhase] = {"Phase", 1.0f, 0.5f};
+    rows[kFeedback] = {"Feedback", 1.0f, 0.5f};
+    rows[kDryWet] = {"Dry / Wet", 1.0f, 0.5f};
+    rows[kVolume] = {"Volume", 1.0f, 0.5f};
+    return rows;
+}();
 
 namespace {
 
@@ -19,13 +27,13 @@ constexpr VokPreset<FlangerUnit::kParameterCount> named(const char (&name)[N], f
     static_assert(N <= 25, "program names hold at most 24 bytes");
     VokPreset<FlangerUnit::kParameterCount> p{};
     for (size_t i = 0; i + 1 < N; ++i) p.name[i] = name[i];
-    p.values[1] = speed;
-    p.values[3] = depth;
-    p.values[4] = delay;
-    p.values[5] = phase;
-    p.values[6] = feedback;
-    p.values[7] = dryWet;
-    p.values[8] = volume;
+    p.values[kSpeed] = speed;
+    p.values[kDepth] = depth;
+    p.values[kDelay] = delay;
+    p.values[kPhase] = phase;
+    p.values[kFeedback] = feedback;
+    p.values[kDryWet] = dryWet;
+    p.values[kVolume] = volume;
     return p;
 }
 

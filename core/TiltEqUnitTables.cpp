@@ -1,15 +1,19 @@
 #include "core/TiltEqUnitTables.h"
 
-#include <iterator>
+using namespace tilteq;
 
-const ParameterDescription TiltEqUnit::parameters[kParameterCount] = {
-    {nullptr, 1.0f, 0.0f}, {"Shelf", 1.0f, 0.0f},  {"Shelf q", 1.0f, 0.0f},  {"Bass lift", 1.0f, 0.0f},
-    {nullptr, 1.0f, 0.0f}, {"Volume", 1.0f, 0.0f}, {"On / Off", 1.0f, 0.0f}, {"Shelf frquency", 1.0f, 0.0f},
-    {nullptr, 1.0f, 0.0f}, {nullptr, 1.0f, 0.0f},  {nullptr, 1.0f, 0.0f},    {nullptr, 1.0f, 0.0f},
-    {nullptr, 1.0f, 0.0f}, {nullptr, 1.0f, 0.0f},  {nullptr, 1.0f, 0.0f},    {nullptr, 1.0f, 0.0f},
-    {nullptr, 1.0f, 0.0f}, {nullptr, 1.0f, 0.0f},  {nullptr, 1.0f, 0.0f},    {nullptr, 1.0f, 0.0f},
-    {nullptr, 1.0f, 0.0f},
-};
+// Reserved ids have no name.
+const std::array<ParameterDescription, TiltEqUnit::kParameterCount> TiltEqUnit::parameters = [] {
+    std::array<ParameterDescription, kParameterCount> rows;
+    rows.fill({nullptr, 1.0f, 0.0f});
+    rows[kShelf] = {"Shelf", 1.0f, 0.0f};
+    rows[kShelfQ] = {"Shelf q", 1.0f, 0.0f};
+    rows[kBassLift] = {"Bass lift", 1.0f, 0.0f};
+    rows[kVolume] = {"Volume", 1.0f, 0.0f};
+    rows[kOnOff] = {"On / Off", 1.0f, 0.0f};
+    rows[kShelfFrequency] = {"Shelf frquency", 1.0f, 0.0f};
+    return rows;
+}();
 
 namespace {
 
@@ -17,8 +21,12 @@ constexpr VokPreset<TiltEqUnit::kParameterCount> kDefault = [] {
     VokPreset<TiltEqUnit::kParameterCount> p{};
     const char name[] = "default";
     for (size_t i = 0; i + 1 < sizeof name; ++i) p.name[i] = name[i];
-    const float values[] = {0.0f, 0.5f, 0.5f, 0.5f, 0.0f, 0.5f, 1.0f, 0.4324f};
-    for (size_t i = 0; i < std::size(values); ++i) p.values[i] = values[i];
+    p.values[kShelf] = 0.5f;
+    p.values[kShelfQ] = 0.5f;
+    p.values[kBassLift] = 0.5f;
+    p.values[kVolume] = 0.5f;
+    p.values[kOnOff] = 1.0f;
+    p.values[kShelfFrequency] = 0.4324f;
     return p;
 }();
 

@@ -1,4 +1,5 @@
 #include "dsp/flanger/FlangerEngine.h"
+#include "dsp/RelaxedLoad.h"
 
 #include <algorithm>
 #include <cmath>
@@ -27,6 +28,16 @@ void FlangerEngine::initialize(float sampleRate)
     channels = std::make_unique<Channels>(sampleRate);
 }
 
+FlangerEngine::Settings FlangerEngine::settings() const
+{
+    using namespace flanger;
+    using dsp::relaxedLoad;
+    float* p = parameters;
+    return {relaxedLoad(p[kSpeed]),  relaxedLoad(p[kSyncTempo]), relaxedLoad(p[kDepth]),
+            relaxedLoad(p[kDelay]),  relaxedLoad(p[kPhase]),     relaxedLoad(p[kFeedback]),
+            relaxedLoad(p[kDryWet]), relaxedLoad(p[kVolume])};
+}
+
 float FlangerEngine::rateFor(float speed, float syncTempo, float tempo) const
 {
     if (!(syncTempo >= 1.0f)) return speed * speed * speed * 3.0f;
@@ -47,12 +58,14 @@ void FlangerEngine::process(float* left, float* right, uint32_t frames, float te
     Channels& ch = *channels;
     for (uint32_t start = 0; start < frames; start += kRun) {
         const uint32_t count = std::min(kRun, frames - start);
+        const Settings s = settings();
+        ch.lfo.setRate(rateFor(s.speed, s.syncTempo, tempo));
 
         // One spare entry: an odd run is finished as a pair with a copy of its last frame.
         std::array<StereoSample, kRun + 1> positions, depths, delays;
         Control c{smoothedPhase, smoothedDepth, smoothedDelay, ch.lfo.phase};
         for (uint32_t i = 0; i < count; ++i) {
-            control(c, tempo);
+            control(c, s);
             positions[i] = ch.lfo.advance(c.lfoPhase);
             depths[i] = dsp::broadcast<StereoSample>(c.depth);
             delays[i] = dsp::broadcast<StereoSample>(c.delay);
@@ -76,7 +89,7 @@ void FlangerEngine::process(float* left, float* right, uint32_t frames, float te
 
         Audio a{ch.lines.state, dcBlocker};
         for (uint32_t i = 0; i < count; ++i) {
-            StereoSample out = audio(a, StereoSample{left[start + i], right[start + i]}, taps[i]);
+            StereoSample out = audio(a, StereoSample{left[start + i], right[start + i]}, taps[i], s);
             // A sum is finite only if both are; recover() looks at each.
             if (!std::isfinite(out[0] + out[1])) {
                 ch.lines.state = a.lines;
@@ -92,13 +105,11 @@ void FlangerEngine::process(float* left, float* right, uint32_t frames, float te
     }
 }
 
-[[gnu::always_inline]] inline void FlangerEngine::control(Control& c, float tempo)
+[[gnu::always_inline]] inline void FlangerEngine::control(Control& c, const Settings& s) const
 {
-    const float* p = parameters;
-
-    c.phase = smooth(c.phase, p[5], smoothingOffset);
-    c.depth = smooth(c.depth, p[3], smoothingOffset);
-    c.delay = smooth(c.delay, p[4], smoothingOffset);
+    c.phase = smooth(c.phase, s.phase, smoothingOffset);
+    c.depth = smooth(c.depth, s.depth, smoothingOffset);
+    c.delay = smooth(c.delay, s.delay, smoothingOffset);
     if (!std::isfinite(c.phase + c.depth + c.delay)) {
         if (!std::isfinite(c.phase)) c.phase = 0.0f;
         if (!std::isfinite(c.depth)) c.depth = 0.0f;
@@ -108,14 +119,12 @@ void FlangerEngine::process(float* left, float* right, uint32_t frames, float te
     // The left oscillator is slaved to the right one, "Phase" ahead.
     const float rightPhase = c.lfoPhase[1];
     c.lfoPhase = StereoSample{127.0f * c.phase + rightPhase, rightPhase};
-
-    channels->lfo.setRate(rateFor(p[1], p[2], tempo));
 }
 
-[[gnu::always_inline]] inline StereoSample FlangerEngine::audio(Audio& a, StereoSample dry, Tap tap)
+[[gnu::always_inline]] inline StereoSample FlangerEngine::audio(Audio& a, StereoSample dry, Tap tap,
+                                                                const Settings& s)
 {
-    const float* p = parameters;
-    const StereoSample wet = channels->lines.process(a.lines, dry, tap, p[6]);
+    const StereoSample wet = channels->lines.process(a.lines, dry, tap, s.feedback);
 
     // DC blocker on the wet signals.
     BasicFilterState<StereoSample>& r = a.dcBlocker;
@@ -124,8 +133,8 @@ void FlangerEngine::process(float* left, float* right, uint32_t frames, float te
     r.output = y;
     r.lastInput = wet + r.offset;
 
-    const float w = p[7];
-    const float v = p[8];
+    const float w = s.dryWet;
+    const float v = s.volume;
     return v * ((w * y + (1.0f - w) * dry) * v) * 2.0f;
 }
 

@@ -5,12 +5,14 @@
 
 #include "dsp/StereoSample.h"
 #include "dsp/flanger/Flanger.h"
+#include "dsp/flanger/FlangerParameters.h"
 #include "dsp/flanger/Lfo.h"
 
 // The stereo flanger: two delay lines whose LFOs run a "Phase" apart, a rate
 // that is free ("Speed") or locked to the host tempo ("Sync Tempo"), DC
 // blocking and a dry/wet mix. Runs on the render thread; reads the parameter
-// array, which other threads write one float at a time, once per frame.
+// array (indexed by flanger::Parameter), which other threads write one float
+// at a time, once per run of up to 64 frames.
 class FlangerEngine {
   public:
     FlangerEngine(float sampleRate, float* parameters);
@@ -36,8 +38,14 @@ class FlangerEngine {
     using Tap = flanger::detail::Tap<StereoSample>;
     using Line = flanger::detail::DelayLine<StereoSample>;
 
-    // Frames whose taps are computed ahead of their audio.
+    // Frames whose taps are computed ahead of their audio, and that read the
+    // parameters once.
     static constexpr uint32_t kRun = 64;
+
+    // The parameters as a run reads them.
+    struct Settings {
+        float speed, syncTempo, depth, delay, phase, feedback, dryWet, volume;
+    };
 
     // Both channels' delay lines run in the lanes of one StereoSample.
     struct Channels {
@@ -66,11 +74,12 @@ class FlangerEngine {
     float smoothedDelay = 0.0f;
     float smoothedPhase = 0.0f;
 
+    Settings settings() const;
     float rateFor(float speed, float syncTempo, float tempo) const;
-    // The parameter smoothing, the phase lead and the rate for one frame.
-    void control(Control& c, float tempo);
+    // The parameter smoothing and the phase lead for one frame.
+    void control(Control& c, const Settings& s) const;
     // The delay lines, DC blockers and mix for one frame.
-    StereoSample audio(Audio& a, StereoSample dry, Tap tap);
+    StereoSample audio(Audio& a, StereoSample dry, Tap tap, const Settings& s);
     // Cold path: puts back to work whatever a non-finite value stopped, and
     // returns the output with each non-finite sample silenced.
     StereoSample recover(StereoSample out);

@@ -1,4 +1,5 @@
 #include "dsp/tilteq/TiltEqEngine.h"
+#include "dsp/RelaxedLoad.h"
 
 #include <cmath>
 #include <initializer_list>
@@ -20,9 +21,10 @@ void TiltEqEngine::initialize(float sampleRate)
 
 void TiltEqEngine::process(float* left, float* right, uint32_t frames)
 {
+    const Settings s = settings();
     Running r = running();
     for (uint32_t i = 0; i < frames; ++i) {
-        StereoSample out = frame(r, StereoSample{left[i], right[i]});
+        StereoSample out = frame(r, s, StereoSample{left[i], right[i]});
         // A sum is finite only if all are; recover() looks at each.
         if (!std::isfinite(out[0] + out[1] + r.frequency + r.shelf)) {
             keep(r);
@@ -33,6 +35,15 @@ void TiltEqEngine::process(float* left, float* right, uint32_t frames)
         right[i] = out[1];
     }
     keep(r);
+}
+
+TiltEqEngine::Settings TiltEqEngine::settings() const
+{
+    using namespace tilteq;
+    using dsp::relaxedLoad;
+    float* p = parameters;
+    return {relaxedLoad(p[kShelf]),  relaxedLoad(p[kShelfQ]), relaxedLoad(p[kBassLift]),
+            relaxedLoad(p[kVolume]), relaxedLoad(p[kOnOff]),  relaxedLoad(p[kShelfFrequency])};
 }
 
 TiltEqEngine::Running TiltEqEngine::running() const
@@ -50,31 +61,30 @@ void TiltEqEngine::keep(const Running& r)
     filters->bass.state = r.bass;
 }
 
-[[gnu::always_inline]] inline StereoSample TiltEqEngine::frame(Running& r, StereoSample in)
+[[gnu::always_inline]] inline StereoSample TiltEqEngine::frame(Running& r, const Settings& s, StereoSample in)
 {
-    const float* p = parameters;
-    if (!(p[6] > 0.5f)) {
+    if (!(s.onOff > 0.5f)) {
         // Off leaves the signal untouched, save what no output may carry.
         for (int channel = 0; channel < 2; ++channel)
             if (!std::isfinite(in[channel])) in[channel] = 0.0f;
         return in;
     }
 
-    r.frequency = (r.frequency * 1199.0f + p[7]) * 0.00083333335f + 1e-9f;
-    r.shelf = (1199.0f * r.shelf + p[1]) * 0.00083333335f + 1e-9f;
+    r.frequency = (r.frequency * 1199.0f + s.shelfFrequency) * 0.00083333335f + 1e-9f;
+    r.shelf = (1199.0f * r.shelf + s.shelf) * 0.00083333335f + 1e-9f;
 
     StereoSample stage = in + signalOffset;
 
-    const float q = p[2] * 2.0f + 0.1f;
-    const float s = r.frequency;
-    const float f = s * (s * s) * 9900.0f + 100.0f;
+    const float q = s.shelfQ * 2.0f + 0.1f;
+    const float x = r.frequency;
+    const float f = x * (x * x) * 9900.0f + 100.0f;
 
     Filters& fl = *filters;
     stage = fl.tiltHigh.tick(r.tiltHigh, stage, f, q, r.shelf - 0.5f) + signalOffset;
     stage = fl.tiltLow.tick(r.tiltLow, stage, f, q, 0.5f - r.shelf) + signalOffset;
-    stage = fl.bass.tick(r.bass, stage, 300.0f, 1.2f, p[3]);
+    stage = fl.bass.tick(r.bass, stage, 300.0f, 1.2f, s.bassLift);
 
-    return p[5] * (stage * 8.0f * p[5]);
+    return s.volume * (stage * 8.0f * s.volume);
 }
 
 StereoSample TiltEqEngine::recover(StereoSample out)

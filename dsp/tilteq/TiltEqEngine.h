@@ -5,12 +5,13 @@
 
 #include "dsp/StereoSample.h"
 #include "dsp/tilteq/ShelvingFilters.h"
+#include "dsp/tilteq/TiltEqParameters.h"
 
 // The tilt equaliser: per channel a high and a low shelf at a common,
 // smoothed corner that tilt the spectrum in opposite directions, a fixed
 // 300 Hz bass shelf and an output gain. Runs on the render thread; reads the
-// parameter array, which other threads write one float at a time, once per
-// frame.
+// parameter array (indexed by tilteq::Parameter), which other threads write
+// one float at a time, once per block.
 class TiltEqEngine {
   public:
     TiltEqEngine(float sampleRate, float* parameters);
@@ -40,6 +41,11 @@ class TiltEqEngine {
         StereoShelf<tilteq::detail::ShelfKind::Low> bass;
     };
 
+    // The parameters as a block reads them.
+    struct Settings {
+        float shelf, shelfQ, bassLift, volume, onOff, shelfFrequency;
+    };
+
     // What one frame hands the next, held in registers over a block and put
     // back after it.
     struct Running {
@@ -54,9 +60,10 @@ class TiltEqEngine {
     float smoothedFrequency = 0.0f;
     float smoothedShelf = 0.0f;
 
+    Settings settings() const;
     Running running() const;
     void keep(const Running& r);
-    StereoSample frame(Running& r, StereoSample in);
+    StereoSample frame(Running& r, const Settings& s, StereoSample in);
     // Cold path: puts back to work whatever a non-finite value stopped, and
     // returns the output with each non-finite sample silenced.
     StereoSample recover(StereoSample out);

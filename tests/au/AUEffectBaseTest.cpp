@@ -137,3 +137,93 @@ TEST(AUEffectBase, PullsFromAConnectedUnit)
     EXPECT_EQ(out.channel(0)[9], 54.0f);
     EXPECT_EQ(out.channel(1)[9], 6.0f * 9.1f);
 }
+
+// Events for a parameter or element the unit lacks are skipped, slice by
+// slice; the good events of the same call still apply, and no render fails.
+TEST(AUEffectBase, ScheduledEventsForMissingParametersAreSkipped)
+{
+    OpenGain gain;
+    AudioUnitRenderActionFlags noFlags = 0;
+    const AURenderCallbackStruct callback{rampInput, &noFlags};
+    ASSERT_EQ(AudioUnitSetProperty(gain.unit, kAudioUnitProperty_SetRenderCallback, kAudioUnitScope_Input, 0,
+                                   &callback, sizeof callback),
+              noErr);
+    ASSERT_EQ(AudioUnitInitialize(gain.unit), noErr);
+    AudioUnitSetParameter(gain.unit, 0, kAudioUnitScope_Global, 0, 2.0f, 0);
+
+    // The unit has one parameter (0) in one global element (0). Ramps never
+    // pass through SetParameter, so only the render meets them.
+    AudioUnitParameterEvent events[4]{};
+    for (AudioUnitParameterEvent& event : events) {
+        event.scope = kAudioUnitScope_Global;
+        event.eventType = kParameterEvent_Ramped;
+    }
+    events[0].parameter = 6;
+    events[0].eventValues.ramp = {0, 100, 7.0f, 8.0f};
+    events[1].parameter = 0;
+    events[1].eventValues.ramp = {200, 100, 3.0f, 4.0f};
+    events[2].element = 1;
+    events[2].eventValues.ramp = {50, 10, 9.0f, 9.0f};
+    events[3].scope = kAudioUnitScope_Input;
+    events[3].parameter = 1;
+    events[3].eventValues.ramp = {0, 512, 9.0f, 9.0f};
+    ASSERT_EQ(AudioUnitScheduleParameters(gain.unit, events, 4), noErr);
+    StereoBuffers out(512);
+    ASSERT_EQ(render(gain.unit, out, 0), noErr);
+    EXPECT_EQ(out.channel(0)[10], 20.0f);
+    EXPECT_EQ(out.channel(0)[250], 750.0f); // the good ramp's start value from its slice on
+    AudioUnitParameterValue value = 0;
+    ASSERT_EQ(AudioUnitGetParameter(gain.unit, 0, kAudioUnitScope_Global, 0, &value), noErr);
+    EXPECT_EQ(value, 3.0f);
+    // Nothing was added for the missing ids.
+    EXPECT_EQ(AudioUnitGetParameter(gain.unit, 6, kAudioUnitScope_Global, 0, &value),
+              kAudioUnitErr_InvalidParameter);
+    EXPECT_EQ(AudioUnitGetParameter(gain.unit, 1, kAudioUnitScope_Input, 0, &value),
+              kAudioUnitErr_InvalidParameter);
+    EXPECT_TRUE(gain.object().GetScheduledEvents().empty());
+    ASSERT_EQ(render(gain.unit, out, 512), noErr);
+}
+
+namespace {
+
+OSStatus failingInput(void*, AudioUnitRenderActionFlags*, const AudioTimeStamp*, UInt32, UInt32,
+                      AudioBufferList*)
+{
+    return -50;
+}
+
+} // namespace
+
+// A render that fails, returning or throwing its status, uses up the events
+// scheduled for it: the next render is not split at them.
+TEST(AUEffectBase, AFailedRenderLeavesNoScheduledEvents)
+{
+    OpenGain gain;
+    ASSERT_EQ(AudioUnitInitialize(gain.unit), noErr);
+    AudioUnitParameterEvent event{};
+    event.scope = kAudioUnitScope_Global;
+    event.eventType = kParameterEvent_Ramped;
+    event.eventValues.ramp = {100, 100, 3.0f, 4.0f};
+    StereoBuffers out(512), tooLong(1157);
+    AudioUnitRenderActionFlags noFlags = 0;
+    const AURenderCallbackStruct failing{failingInput, nullptr}, working{rampInput, &noFlags};
+
+    ASSERT_EQ(AudioUnitSetProperty(gain.unit, kAudioUnitProperty_SetRenderCallback, kAudioUnitScope_Input, 0,
+                                   &failing, sizeof failing),
+              noErr);
+    ASSERT_EQ(AudioUnitScheduleParameters(gain.unit, &event, 1), noErr);
+    EXPECT_EQ(render(gain.unit, out, 0), -50);
+    EXPECT_TRUE(gain.object().GetScheduledEvents().empty());
+
+    ASSERT_EQ(AudioUnitSetProperty(gain.unit, kAudioUnitProperty_SetRenderCallback, kAudioUnitScope_Input, 0,
+                                   &working, sizeof working),
+              noErr);
+    ASSERT_EQ(AudioUnitScheduleParameters(gain.unit, &event, 1), noErr);
+    EXPECT_EQ(render(gain.unit, tooLong, 512), kAudioUnitErr_TooManyFramesToProcess);
+    EXPECT_TRUE(gain.object().GetScheduledEvents().empty());
+
+    gain.object().slices.clear();
+    ASSERT_EQ(render(gain.unit, out, 1024), noErr);
+    EXPECT_EQ(gain.object().slices, std::vector<UInt32>{512});
+    EXPECT_EQ(out.channel(0)[150], 150.0f);
+}

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <bit>
 #include <cmath>
 #include <cstddef>
@@ -17,6 +18,7 @@
 #include "platform/audiounit/AudioUnit.h"
 #include "tests/core/UnitHost.h"
 #include "tests/support/AllocationCounter.h"
+#include "tests/support/EnginePrograms.h"
 
 using namespace unithost;
 
@@ -24,8 +26,7 @@ namespace {
 
 constexpr AudioUnitPropertyID kEnginePointerProperty = 65000;
 
-const float kFlangerProgram0[22] = {0, 0.33775365f, 0,          0.5899053f, 0.047685146f,
-                                    1, 0.42941594f, 0.6048176f, 0.7589065f};
+const auto kFlangerProgram0 = testsupport::flangerProgram0();
 
 } // namespace
 
@@ -66,8 +67,8 @@ TEST(Units, ParameterInfo)
     Unit flanger("Flan"), tilt("TILT");
     AudioUnitParameterInfo info{};
     UInt32 size = sizeof info;
-    ASSERT_EQ(AudioUnitGetProperty(flanger, kAudioUnitProperty_ParameterInfo, kAudioUnitScope_Global, 2,
-                                   &info, &size),
+    ASSERT_EQ(AudioUnitGetProperty(flanger, kAudioUnitProperty_ParameterInfo, kAudioUnitScope_Global,
+                                   flanger::kSyncTempo, &info, &size),
               noErr);
     EXPECT_STREQ(info.name, "Sync Tempo");
     EXPECT_TRUE(CFEqual(info.cfNameString, CFSTR("Sync Tempo")));
@@ -97,9 +98,9 @@ TEST(Units, ParameterInfo)
 
     info = {};
     size = sizeof info; // the failed get zeroed it
-    ASSERT_EQ(
-        AudioUnitGetProperty(tilt, kAudioUnitProperty_ParameterInfo, kAudioUnitScope_Global, 7, &info, &size),
-        noErr);
+    ASSERT_EQ(AudioUnitGetProperty(tilt, kAudioUnitProperty_ParameterInfo, kAudioUnitScope_Global,
+                                   tilteq::kShelfFrequency, &info, &size),
+              noErr);
     EXPECT_STREQ(info.name, "Shelf frquency");
     info = {};
     ASSERT_EQ(
@@ -147,11 +148,11 @@ TEST(Units, FactoryPresets)
               noErr);
     EXPECT_EQ(current.presetNumber, 3);
     EXPECT_TRUE(CFEqual(current.presetName, CFSTR("Manual - Move Delay Knob")));
-    EXPECT_EQ(flanger.parameter(4), 0.29098636f);
+    EXPECT_EQ(flanger.parameter(flanger::kDelay), 0.29098636f);
     choice.presetNumber = 1;
     AudioUnitSetProperty(flanger, kAudioUnitProperty_PresentPreset, kAudioUnitScope_Global, 0, &choice,
                          sizeof choice);
-    EXPECT_EQ(flanger.parameter(3), 0.88019454f);
+    EXPECT_EQ(flanger.parameter(flanger::kDepth), 0.88019454f);
     choice.presetNumber = 20;
     EXPECT_EQ(AudioUnitSetProperty(flanger, kAudioUnitProperty_PresentPreset, kAudioUnitScope_Global, 0,
                                    &choice, sizeof choice),
@@ -240,7 +241,8 @@ TEST(Units, FlangerRendersItsEngineWithTheHostTempo)
          {std::pair{0.0, 120.0f}, {10.0, 120.0f}, {20.0, 20.0f}, {137.5, 137.5f}}) {
         Unit flanger("Flan");
         setFormat(flanger, 44100.0, 2);
-        AudioUnitSetParameter(flanger, 2, kAudioUnitScope_Global, 0, 1.0f, 0); // "1/2", locked to the tempo
+        // "1/2", locked to the tempo.
+        AudioUnitSetParameter(flanger, flanger::kSyncTempo, kAudioUnitScope_Global, 0, 1.0f, 0);
         Float64 tempo = reported;
         if (reported > 0) {
             const HostCallbackInfo callbacks{&tempo, tempoOf, nullptr, nullptr};
@@ -249,10 +251,9 @@ TEST(Units, FlangerRendersItsEngineWithTheHostTempo)
         }
         const std::vector<float> rendered = flanger.render(input, 2, 256);
 
-        float p[22];
-        std::copy(kFlangerProgram0, kFlangerProgram0 + 22, p);
-        p[2] = 1.0f;
-        FlangerEngine engine(44100.0f, p);
+        auto p = kFlangerProgram0;
+        p[flanger::kSyncTempo] = 1.0f;
+        FlangerEngine engine(44100.0f, p.data());
         std::vector<float> direct(input);
         for (size_t i = 0; i < direct.size(); i += 2) engine.process(&direct[i], &direct[i + 1], expected);
         EXPECT_TRUE(sameBits(rendered, direct)) << reported;
@@ -272,14 +273,15 @@ TEST(Units, TiltRendersMonoAndFollowsSampleRateChanges)
     EXPECT_EQ(changes.size(), 2u); // input and output each re-initialise the engine
     setFormat(tilt, 48000.0, 1);
     EXPECT_EQ(changes.size(), 2u);
-    AudioUnitSetParameter(tilt, 3, kAudioUnitScope_Input, 0, 0.7f, 0);
-    EXPECT_EQ(tilt.parameter(3), 0.7f);
+    AudioUnitSetParameter(tilt, tilteq::kBassLift, kAudioUnitScope_Input, 0, 0.7f, 0);
+    EXPECT_EQ(tilt.parameter(tilteq::kBassLift), 0.7f);
 
     const std::vector<float> input = testSignal(2000, 1);
     const std::vector<float> rendered = tilt.render(input, 1, 300);
 
-    float p[21] = {0, 0.5f, 0.5f, 0.7f, 0, 0.5f, 1.0f, 0.4324f};
-    TiltEqEngine engine(44100.0f, p);
+    auto p = testsupport::tiltEqProgram0();
+    p[tilteq::kBassLift] = 0.7f;
+    TiltEqEngine engine(44100.0f, p.data());
     engine.initialize(48000.0f);
     engine.initialize(48000.0f);
     std::vector<float> direct(input.size());

@@ -12,8 +12,8 @@
 // the sync setting move every frame.
 TEST(RealTime, ProcessingNeverAllocates)
 {
-    float flangerParameters[22] = {};
-    float tiltParameters[21] = {};
+    float flangerParameters[flanger::kParameterCount] = {};
+    float tiltParameters[tilteq::kParameterCount] = {};
     FlangerEngine flanger(44100.0f, flangerParameters);
     TiltEqEngine tilt(44100.0f, tiltParameters);
     EventQueue queue(16);
@@ -28,10 +28,13 @@ TEST(RealTime, ProcessingNeverAllocates)
     const std::size_t before = testsupport::allocationCount();
     for (int n = 0; n < 100000; ++n) {
         const float ramp = static_cast<float>(n % 977) / 976.0f;
-        for (int slot = 1; slot < 22; ++slot) flangerParameters[slot] = std::fmod(ramp + 0.13f * slot, 1.0f);
-        flangerParameters[2] = static_cast<float>(n % 1100) / 100.0f; // manual, every note value, beyond
-        for (int slot = 1; slot < 21; ++slot) tiltParameters[slot] = std::fmod(ramp + 0.29f * slot, 1.0f);
-        tiltParameters[6] = n % 5000 < 4000 ? 1.0f : 0.0f;
+        for (uint32_t slot = 1; slot < flanger::kParameterCount; ++slot)
+            flangerParameters[slot] = std::fmod(ramp + 0.13f * slot, 1.0f);
+        // Manual, every note value, beyond.
+        flangerParameters[flanger::kSyncTempo] = static_cast<float>(n % 1100) / 100.0f;
+        for (uint32_t slot = 1; slot < tilteq::kParameterCount; ++slot)
+            tiltParameters[slot] = std::fmod(ramp + 0.29f * slot, 1.0f);
+        tiltParameters[tilteq::kOnOff] = n % 5000 < 4000 ? 1.0f : 0.0f;
 
         float l = std::sin(n * 0.031f), r = std::sin(n * 0.017f);
         flanger.process(&l, &r, 60.0f + static_cast<float>(n % 180));

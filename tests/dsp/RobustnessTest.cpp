@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <cfloat>
 #include <cmath>
 #include <limits>
@@ -9,6 +10,7 @@
 
 #include "dsp/flanger/FlangerEngine.h"
 #include "dsp/tilteq/TiltEqEngine.h"
+#include "tests/support/EnginePrograms.h"
 
 namespace {
 
@@ -25,20 +27,20 @@ const float kHostile[] = {std::numeric_limits<float>::quiet_NaN(),
                           -1.0f,
                           -1e-40f,
                           0.0f};
-const float kFlangerProgram[22] = {0, 0.33775365f, 0,          0.5899053f, 0.047685146f,
-                                   1, 0.42941594f, 0.6048176f, 0.7589065f};
-const float kTiltProgram[21] = {0, 0.5f, 0.5f, 0.5f, 0, 0.5f, 1.0f, 0.4324f};
+const auto kFlangerProgram = testsupport::flangerProgram0();
+const auto kTiltProgram = testsupport::tiltEqProgram0();
 
 // Each frame a hostile value goes to a random parameter, and often to the
 // samples and the tempo; sane values come back now and then. Returns the
 // number of non-finite output samples.
-template <typename Process> int hostileFrames(float* p, int slots, const float* program, Process&& process)
+template <size_t Slots, typename Process>
+int hostileFrames(std::array<float, Slots>& p, const std::array<float, Slots>& program, Process&& process)
 {
     std::mt19937 random(11);
     auto hostile = [&] { return kHostile[random() % std::size(kHostile)]; };
     int nonFinite = 0;
     for (int n = 0; n < 200000; ++n) {
-        const auto slot = random() % slots;
+        const auto slot = random() % Slots;
         p[slot] = random() % 4 ? hostile() : program[slot];
         const float tempo = random() % 3 ? 120.0f : hostile();
         float l = random() % 5 ? std::sin(n * 0.05f) : hostile(), r = random() % 5 ? -0.5f : hostile();
@@ -51,10 +53,11 @@ template <typename Process> int hostileFrames(float* p, int slots, const float* 
 // Ten seconds of the program on fixed noise, long enough for huge smoothed
 // values to decay. Returns the left RMS over the last second; observe(last)
 // runs after every frame.
-template <typename Process, typename Observe>
-double settledRms(float* p, const float* program, int slots, Process&& process, Observe&& observe)
+template <size_t Slots, typename Process, typename Observe>
+double settledRms(std::array<float, Slots>& p, const std::array<float, Slots>& program, Process&& process,
+                  Observe&& observe)
 {
-    std::copy(program, program + slots, p);
+    p = program;
     std::mt19937 random(3);
     std::uniform_real_distribution<float> noise(-0.5f, 0.5f);
     double sum = 0.0;
@@ -78,23 +81,23 @@ float lead(const FlangerEngine& e)
 
 TEST(Robustness, FlangerSurvivesHostileInputAndRecovers)
 {
-    float p[22], q[22] = {};
-    std::copy(kFlangerProgram, kFlangerProgram + 22, p);
-    FlangerEngine engine(44100.0f, p), fresh(44100.0f, q);
+    auto p = kFlangerProgram;
+    decltype(p) q{};
+    FlangerEngine engine(44100.0f, p.data()), fresh(44100.0f, q.data());
     auto process = [&](float* l, float* r, float tempo) { engine.process(l, r, tempo); };
-    EXPECT_EQ(hostileFrames(p, 22, kFlangerProgram, process), 0);
+    EXPECT_EQ(hostileFrames(p, kFlangerProgram, process), 0);
 
     // Then it behaves like a fresh engine, though not sample for sample (the
     // LFOs stand elsewhere): the same level, the same phase lead, delays within
     // the fresh engine's sweep.
     float shortest = 1e9f, longest = 0.0f, freshShortest = 1e9f, freshLongest = 0.0f;
-    const double recovered = settledRms(p, kFlangerProgram, 22, process, [&](bool last) {
+    const double recovered = settledRms(p, kFlangerProgram, process, [&](bool last) {
         const float d = engine.getDelaySamples(1);
         shortest = last ? std::min(shortest, d) : shortest;
         longest = last ? std::max(longest, d) : longest;
     });
     const double reference = settledRms(
-        q, kFlangerProgram, 22, [&](float* l, float* r, float tempo) { fresh.process(l, r, tempo); },
+        q, kFlangerProgram, [&](float* l, float* r, float tempo) { fresh.process(l, r, tempo); },
         [&](bool) {
             freshShortest = std::min(freshShortest, fresh.getDelaySamples(1));
             freshLongest = std::max(freshLongest, fresh.getDelaySamples(1));
@@ -110,16 +113,16 @@ TEST(Robustness, FlangerSurvivesHostileInputAndRecovers)
 
 TEST(Robustness, TiltEqSurvivesHostileInputAndRecovers)
 {
-    float p[21], q[21] = {};
-    std::copy(kTiltProgram, kTiltProgram + 21, p);
-    TiltEqEngine engine(44100.0f, p), fresh(44100.0f, q);
+    auto p = kTiltProgram;
+    decltype(p) q{};
+    TiltEqEngine engine(44100.0f, p.data()), fresh(44100.0f, q.data());
     auto process = [&](float* l, float* r, float) { engine.process(l, r); };
-    EXPECT_EQ(hostileFrames(p, 21, kTiltProgram, process), 0);
+    EXPECT_EQ(hostileFrames(p, kTiltProgram, process), 0);
 
     // Time-invariant once settled: the recovered engine matches a fresh one.
-    const double recovered = settledRms(p, kTiltProgram, 21, process, [](bool) {});
+    const double recovered = settledRms(p, kTiltProgram, process, [](bool) {});
     const double reference = settledRms(
-        q, kTiltProgram, 21, [&](float* l, float* r, float) { fresh.process(l, r); }, [](bool) {});
+        q, kTiltProgram, [&](float* l, float* r, float) { fresh.process(l, r); }, [](bool) {});
     EXPECT_GT(reference, 0.05);
     EXPECT_NEAR(recovered / reference, 1.0, 1e-5);
 }

@@ -1,12 +1,16 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstring>
 #include <limits>
 #include <vector>
 
 #include "dsp/flanger/FlangerEngine.h"
+#include "tests/support/EnginePrograms.h"
+
+using namespace flanger;
 
 namespace {
 
@@ -15,8 +19,8 @@ constexpr float kInf = std::numeric_limits<float>::infinity();
 constexpr float kUnityVolume = 0.70710677f; // output gain 2 v^2 = 1
 
 struct Rig {
-    float p[22] = {};
-    FlangerEngine engine{44100.0f, p};
+    std::array<float, kParameterCount> p{};
+    FlangerEngine engine{44100.0f, p.data()};
 
     // Runs frames of a constant input; returns the last right output.
     float run(int frames, float in = 0.1f, float tempo = 120.0f)
@@ -41,8 +45,10 @@ TEST(FlangerEngine, VolumeAndDryWetMix)
     EXPECT_EQ(rig.run(5000, 0.7f), 0.0f);
     EXPECT_EQ(rig.right(), 0.0f);
 
-    const float program[9] = {0, 0.33775365f, 0, 0.5899053f, 0.047685146f, 1, 0.42941594f, 0, kUnityVolume};
-    std::copy(program, program + 9, rig.p); // first factory program, all dry
+    // The first factory program, all dry.
+    rig.p = testsupport::flangerProgram0();
+    rig.p[kDryWet] = 0.0f;
+    rig.p[kVolume] = kUnityVolume;
     for (int n = 0; n < 5000; ++n) {
         const float in = std::sin(n * 0.05f);
         float l = in, r = -in;
@@ -86,8 +92,8 @@ TEST(FlangerEngine, LfoRateFromSpeedOrTempo)
     };
     for (const Case& c : cases) {
         Rig rig;
-        rig.p[1] = 0.5f;
-        rig.p[2] = c.sync;
+        rig.p[kSpeed] = 0.5f;
+        rig.p[kSyncTempo] = c.sync;
         rig.run(1, 0.1f, c.tempo);
         EXPECT_EQ(rig.right(), 256.0f * c.hz / 44100.0f) << c.sync << " @ " << c.tempo;
     }
@@ -97,7 +103,7 @@ TEST(FlangerEngine, LfoRateFromSpeedOrTempo)
 TEST(FlangerEngine, SmoothedParametersAndPhaseLead)
 {
     Rig rig;
-    rig.p[5] = 0.5f;
+    rig.p[kPhase] = 0.5f;
     float expected = 0.0f;
     int mismatches = 0;
     for (int n = 0; n < 4000; ++n) {
@@ -110,18 +116,18 @@ TEST(FlangerEngine, SmoothedParametersAndPhaseLead)
 
     // "Phase" 1 settles near 1.004 (single-precision steps stall a little short of it)
     // and the left LFO then leads by that, modulo the 255-unit cycle.
-    rig.p[5] = 1.0f;
+    rig.p[kPhase] = 1.0f;
     rig.run(60000);
     const float settled = rig.left();
     EXPECT_NEAR(settled, 127.0f * 1.004f, 0.05f);
-    rig.p[1] = 1.0f;
+    rig.p[kSpeed] = 1.0f;
     for (int n = 0; n < 30000; ++n) {
         rig.run(1);
         ASSERT_NEAR(std::fmod(rig.left() - rig.right() + 255.0f, 255.0f), settled, 1e-3f) << n;
     }
 
     // A new sample rate rebuilds the delay lines and restarts the LFOs; the smoothing carries on.
-    rig.p[1] = 0.0f;
+    rig.p[kSpeed] = 0.0f;
     rig.engine.initialize(48000.0f);
     EXPECT_TRUE(rig.engine.getRingLength() == 1201);
     EXPECT_EQ(rig.right(), 0.0f);
@@ -130,19 +136,19 @@ TEST(FlangerEngine, SmoothedParametersAndPhaseLead)
 
     // With the LFO still at 0, "Delay" 1 settles to the clamped 1103 samples and
     // "Depth" 1 to 1103 x 44100^(c/1024 - 1), c/1024 = 0.7 + 0.3 x 0.004 - 0.2 x 1.004.
-    for (int slot : {4, 3}) {
+    for (Parameter slot : {kDelay, kDepth}) {
         Rig settle;
         settle.p[slot] = 1.0f;
         settle.run(60000);
-        EXPECT_NEAR(settle.engine.getDelaySamples(1), slot == 4 ? 1103.0f : 5.3f, 0.1f);
+        EXPECT_NEAR(settle.engine.getDelaySamples(1), slot == kDelay ? 1103.0f : 5.3f, 0.1f);
     }
 }
 
 TEST(FlangerEngine, WetSignalIsDcBlocked)
 {
     Rig rig;
-    rig.p[7] = 1.0f;
-    rig.p[8] = kUnityVolume;
+    rig.p[kDryWet] = 1.0f;
+    rig.p[kVolume] = kUnityVolume;
     std::vector<float> out;
     for (int n = 0; n < 20000; ++n) out.push_back(rig.run(1, 0.5f));
     EXPECT_NEAR(out[300] / out[200], std::pow(0.991, 100), 0.005); // the blocker's pole
@@ -153,11 +159,11 @@ TEST(FlangerEngine, WetSignalIsDcBlocked)
 // frame-by-frame processing, also when a non-finite sample enters mid-block.
 TEST(FlangerEngine, BlocksMatchFrameByFrame)
 {
-    const float program[9] = {0, 0.33775365f, 0,          0.5899053f, 0.047685146f,
-                              1, 0.92941594f, 0.6048176f, 0.7589065f};
     Rig blocks, frames;
-    std::copy(program, program + 9, blocks.p);
-    std::copy(program, program + 9, frames.p);
+    for (Rig* rig : {&blocks, &frames}) {
+        rig->p = testsupport::flangerProgram0();
+        rig->p[kFeedback] = 0.92941594f;
+    }
     std::vector<float> left(3000), right(3000);
     for (size_t n = 0; n < left.size(); ++n) {
         left[n] = std::sin(static_cast<float>(n) * 0.05f);

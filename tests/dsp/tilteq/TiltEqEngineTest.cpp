@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <bit>
 #include <cmath>
 #include <cstdint>
@@ -9,16 +10,19 @@
 #include <vector>
 
 #include "dsp/tilteq/TiltEqEngine.h"
+#include "tests/support/EnginePrograms.h"
 #include "tests/support/Response.h"
+
+using namespace tilteq;
 
 namespace {
 
 constexpr float kUnityVolume = 0.35355339f; // output gain 8 v^2 = 1
 
-// The default program; "Shelf", "Shelf q", "Bass lift", "Volume", "On / Off", "Shelf frquency".
+// The default program.
 struct Rig {
-    float p[21] = {0, 0.5f, 0.5f, 0.5f, 0, 0.5f, 1.0f, 0.4324f};
-    TiltEqEngine engine{44100.0f, p};
+    std::array<float, kParameterCount> p = testsupport::tiltEqProgram0();
+    TiltEqEngine engine{44100.0f, p.data()};
     int channelMismatches = 0;
 
     // The same sample on both channels; the two must agree bit for bit.
@@ -43,7 +47,7 @@ TEST(TiltEqEngine, OffPassesSamplesBitForBitAndFreezesState)
     std::mt19937 random(7);
     for (float onOff : {0.5f, 0.0f, std::numeric_limits<float>::quiet_NaN()}) {
         Rig rig;
-        rig.p[6] = onOff;
+        rig.p[kOnOff] = onOff;
         for (int n = 0; n < 5000; ++n) {
             // Any finite bit pattern (the mask keeps the exponent below all ones), denormals, -0.
             const auto bits = (static_cast<uint32_t>(random()) & 0x7f7fffffu) | (n % 2 ? 0x80000000u : 0u);
@@ -59,8 +63,8 @@ TEST(TiltEqEngine, OffPassesSamplesBitForBitAndFreezesState)
     // Off for a while, then on again (0.51): as if the off frames never happened.
     Rig paused, reference;
     for (int n = 0; n < 3000; ++n) {
-        paused.p[6] = n >= 1000 && n < 1700 ? 0.5f : 0.51f;
-        if (paused.p[6] == 0.5f)
+        paused.p[kOnOff] = n >= 1000 && n < 1700 ? 0.5f : 0.51f;
+        if (paused.p[kOnOff] == 0.5f)
             paused.mono(0.9f);
         else
             ASSERT_EQ(paused.mono(std::sin(n * 0.01f)), reference.mono(std::sin(n * 0.01f))) << n;
@@ -109,7 +113,8 @@ TEST(TiltEqEngine, GainsOfShelfBassVolumeAndCorner)
     };
     for (const Case& c : cases) {
         Rig rig;
-        rig.p[1] = c.shelf, rig.p[7] = c.frequency, rig.p[3] = c.bass, rig.p[5] = kUnityVolume;
+        rig.p[kShelf] = c.shelf, rig.p[kShelfFrequency] = c.frequency, rig.p[kBassLift] = c.bass,
+        rig.p[kVolume] = kUnityVolume;
         EXPECT_NEAR(rig.gainDb(c.hz), c.db, 0.3)
             << c.shelf << " " << c.frequency << " " << c.bass << " " << c.hz;
     }
@@ -118,7 +123,8 @@ TEST(TiltEqEngine, GainsOfShelfBassVolumeAndCorner)
     for (float q : {0.0f, 1.0f}) {
         for (double hz : {700.0, 2500.0}) {
             Rig rig;
-            rig.p[1] = 0.0f, rig.p[2] = q, rig.p[7] = 0.5f, rig.p[5] = kUnityVolume;
+            rig.p[kShelf] = 0.0f, rig.p[kShelfQ] = q, rig.p[kShelfFrequency] = 0.5f,
+            rig.p[kVolume] = kUnityVolume;
             EXPECT_NEAR(rig.gainDb(hz),
                         testsupport::cookbookShelfDb(true, -16, 1337.5, 2 * q + 0.1, hz, 44100), 0.05)
                 << q << " " << hz;
@@ -133,9 +139,10 @@ TEST(TiltEqEngine, GainsOfShelfBassVolumeAndCorner)
 TEST(TiltEqEngine, ShelfGlidesWithTimeConstant1200)
 {
     Rig rig;
-    rig.p[1] = 0.0f, rig.p[7] = 1.0f, rig.p[5] = kUnityVolume; // 10 kHz corner: quick tilt shelves
+    rig.p[kShelf] = 0.0f, rig.p[kShelfFrequency] = 1.0f,
+    rig.p[kVolume] = kUnityVolume; // 10 kHz corner: quick tilt shelves
     for (int n = 0; n < 30000; ++n) rig.mono(0.1f);
-    rig.p[1] = 1.0f;
+    rig.p[kShelf] = 1.0f;
     std::vector<double> remaining;
     for (int n = 1; n <= 3600; ++n) {
         const float y = rig.mono(0.1f);
@@ -180,7 +187,7 @@ TEST(TiltEqEngine, BlocksMatchFrameByFrame)
     // Runs both rigs over the same stretch; "On / Off" flips half way.
     size_t done = 0;
     for (uint32_t length : {1u, 200u, 1299u, 500u, 1000u}) {
-        for (Rig* rig : {&blocks, &frames}) rig->p[6] = done == 1500 ? 0.0f : 1.0f;
+        for (Rig* rig : {&blocks, &frames}) rig->p[kOnOff] = done == 1500 ? 0.0f : 1.0f;
         blocks.engine.process(&left[done], &right[done], length);
         for (size_t n = done; n < done + length; ++n)
             frames.engine.process(&expectedLeft[n], &expectedRight[n]);
