@@ -21,6 +21,7 @@
 #include "au/AUScope.h"
 #include "au/CAStreamBasicDescription.h"
 #include "au/ComponentBase.h"
+#include "au/SharedHostCallbacks.h"
 #include "au/TThreadSafeList.h"
 #include "platform/audiounit/AudioUnit.h"
 
@@ -206,7 +207,8 @@ class AUBase : public ComponentBase, public AUElementCreator {
                                            const AudioChannelLayout* layout);
     virtual OSStatus RemoveAudioChannelLayout(AudioUnitScope scope, AudioUnitElement element);
 
-    const HostCallbackInfo& GetHostCallbackInfo() const { return hostCallbackInfo; }
+    // A consistent copy, safe on the render thread while a host replaces them.
+    HostCallbackInfo GetHostCallbackInfo() const { return hostCallbacks.load(); }
 
     struct PropertyListener {
         AudioUnitPropertyID propertyID;
@@ -217,7 +219,8 @@ class AUBase : public ComponentBase, public AUElementCreator {
 
   private:
     bool elementsCreated = false;
-    bool initialized = false;
+    // Read by the render thread, changed by a host's thread.
+    std::atomic<bool> initialized = false;
     bool buffersAllocated = false;
     UInt8 audioUnitAPIVersion = 2;
     UInt32 initialNumberOfInputs;
@@ -232,7 +235,7 @@ class AUBase : public ComponentBase, public AUElementCreator {
     uint64_t listenerSerial = 0;
     AUPreset currentPreset{-1, nullptr};
     CFStringRef contextName = nullptr;
-    HostCallbackInfo hostCallbackInfo{};
+    au::detail::SharedHostCallbacks hostCallbacks;
     // Recorded by the render thread, read and cleared by a host's thread.
     std::atomic<OSStatus> lastRenderError = noErr;
 

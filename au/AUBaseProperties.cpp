@@ -446,7 +446,7 @@ struct AUBase::PropertyHandlers {
     // transport functions.
     static OSStatus getHostCallbacks(AUBase& unit, AudioUnitScope, AudioUnitElement, void* outData)
     {
-        store(outData, unit.hostCallbackInfo);
+        store(outData, unit.hostCallbacks.load());
         return noErr;
     }
     // A short block keeps the words it gives and zeroes the rest.
@@ -468,8 +468,9 @@ struct AUBase::PropertyHandlers {
     static void replaceHostCallbacks(AUBase& unit, const HostCallbackInfo& info, AudioUnitScope scope,
                                      AudioUnitElement element)
     {
-        const bool changed = std::memcmp(&info, &unit.hostCallbackInfo, sizeof info) != 0;
-        unit.hostCallbackInfo = info;
+        const HostCallbackInfo previous = unit.hostCallbacks.load();
+        const bool changed = std::memcmp(&info, &previous, sizeof info) != 0;
+        unit.hostCallbacks.store(info);
         if (changed) unit.PropertyChanged(kAudioUnitProperty_HostCallbacks, scope, element);
     }
 

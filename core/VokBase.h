@@ -244,7 +244,7 @@ OSStatus VokBase<Unit>::ChangeStreamFormat(AudioUnitScope scope, AudioUnitElemen
 template <class Unit> float VokBase<Unit>::hostTempo() const
 {
     Float64 beat = 0.0, tempo = 120.0;
-    const HostCallbackInfo& callbacks = GetHostCallbackInfo();
+    const HostCallbackInfo callbacks = GetHostCallbackInfo();
     if (callbacks.beatAndTempoProc) callbacks.beatAndTempoProc(callbacks.hostUserData, &beat, &tempo);
     if (tempo < 20.0) tempo = 120.0;
     return static_cast<float>(tempo);

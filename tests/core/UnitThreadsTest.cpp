@@ -1,6 +1,6 @@
 // Both units rendered on one thread while a host's other thread sets
-// parameters, chooses presets, restores state, toggles bypass and adds and
-// removes a render notification, as a DAW's audio and main threads do (the
+// parameters, chooses presets, restores state, toggles bypass, replaces the
+// host callbacks and adds and removes a render notification, as a DAW's audio and main threads do (the
 // render thread also schedules automation before each render). Meant
 // for ThreadSanitizer, which reports any access the two threads share
 // without an atomic; the checks below hold in any build.
@@ -57,6 +57,18 @@ OSStatus countCall(void* calls, AudioUnitRenderActionFlags*, const AudioTimeStam
     return noErr;
 }
 
+// Two tempo callbacks, each with its own user data; a render that called one
+// with the other's data would have read the callbacks half replaced.
+std::atomic<int> mismatchedCallbacks = 0;
+Float64 slowTempo = 90.0, fastTempo = 150.0;
+template <Float64* own> OSStatus tempoFrom(void* data, Float64* beat, Float64* tempo)
+{
+    mismatchedCallbacks += data != own;
+    if (beat) *beat = 0;
+    if (tempo) *tempo = *own;
+    return noErr;
+}
+
 void setProperty(AudioUnit unit, AudioUnitPropertyID id, const void* data, UInt32 size)
 {
     EXPECT_EQ(AudioUnitSetProperty(unit, id, kAudioUnitScope_Global, 0, data, size), noErr) << id;
@@ -64,7 +76,7 @@ void setProperty(AudioUnit unit, AudioUnitPropertyID id, const void* data, UInt3
 
 } // namespace
 
-TEST(UnitThreads, RenderWhileTheHostChangesParametersPresetsStateAndBypass)
+TEST(UnitThreads, RenderWhileTheHostChangesParametersPresetsStateBypassAndCallbacks)
 {
     for (const UnitKind& kind :
          {UnitKind{"Flan", flanger::kParameterCount, 20}, UnitKind{"TILT", tilteq::kParameterCount, 10}}) {
@@ -96,6 +108,13 @@ TEST(UnitThreads, RenderWhileTheHostChangesParametersPresetsStateAndBypass)
                 case 3: {
                     const AUPreset preset{i % kind.programs, nullptr};
                     setProperty(unit, kAudioUnitProperty_PresentPreset, &preset, sizeof preset);
+                    break;
+                }
+                case 5: {
+                    const HostCallbackInfo callbacks =
+                        i % 32 == 5 ? HostCallbackInfo{&slowTempo, tempoFrom<&slowTempo>, nullptr, nullptr}
+                                    : HostCallbackInfo{&fastTempo, tempoFrom<&fastTempo>, nullptr, nullptr};
+                    setProperty(unit, kAudioUnitProperty_HostCallbacks, &callbacks, sizeof callbacks);
                     break;
                 }
                 case 7:
@@ -163,6 +182,7 @@ TEST(UnitThreads, RenderWhileTheHostChangesParametersPresetsStateAndBypass)
 
         EXPECT_GT(concurrentRenders, 1) << kind.subtype;
         EXPECT_EQ(failedRenders, 0) << kind.subtype;
+        EXPECT_EQ(mismatchedCallbacks.load(), 0) << kind.subtype;
         EXPECT_EQ(nonFinite, 0) << kind.subtype;
         EXPECT_NE(left[kBlock - 1], 0.0f) << kind.subtype;
         EXPECT_EQ(notifications, 2) << kind.subtype; // before and after the render
