@@ -3,7 +3,7 @@
 # skipping what is already there. Usage: scripts/install-deps.sh
 set -euo pipefail
 
-packages=(cmake ninja-build g++ clang libclang-rt-14-dev libgtest-dev libgmock-dev libbenchmark-dev
+packages=(cmake ninja-build g++ clang clang-format libclang-rt-14-dev libgtest-dev libgmock-dev libbenchmark-dev
           pkg-config libplist-dev libexpat1-dev libsndfile1-dev)
 
 missing=()

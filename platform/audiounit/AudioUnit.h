@@ -262,6 +262,8 @@ using AudioUnitRenderProc = OSStatus (*)(void* inComponentStorage, AudioUnitRend
                                          const AudioTimeStamp* inTimeStamp, UInt32 inOutputBusNumber,
                                          UInt32 inNumberFrames, AudioBufferList* ioData);
 
+// Exported from the platform's shared library, which hides everything else.
+#pragma GCC visibility push(default)
 extern "C" {
 
 OSStatus AudioUnitInitialize(AudioUnit unit);
@@ -297,3 +299,4 @@ OSStatus AudioUnitScheduleParameters(AudioUnit unit, const AudioUnitParameterEve
 uint8_t CompareAndSwap(uintptr_t oldValue, uintptr_t newValue, uintptr_t* address);
 
 } // extern "C"
+#pragma GCC visibility pop

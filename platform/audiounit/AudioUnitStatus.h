@@ -7,12 +7,13 @@
 
 #include "platform/components/Components.h"
 
+// Exported from the platform's shared library, which hides everything else.
 namespace platform {
 
 // The published name, or null for a status without one.
-const char* statusName(OSStatus status);
+[[gnu::visibility("default")]] const char* statusName(OSStatus status);
 
 // "name (number)", or the number alone.
-std::string describeStatus(OSStatus status);
+[[gnu::visibility("default")]] std::string describeStatus(OSStatus status);
 
 } // namespace platform

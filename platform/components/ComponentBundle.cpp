@@ -192,8 +192,9 @@ platform::BundleRegistration platform::RegisterComponentBundle(const std::string
         return result;
     }
     // Loaded for the life of the process: its components may be opened at
-    // any time. RTLD_LOCAL keeps the bundle's own copies of everything it
-    // links from binding to the host's or another bundle's.
+    // any time. RTLD_LOCAL keeps what is compiled into the bundle from
+    // binding to the host's or another bundle's definitions; the platform
+    // libraries it needs resolve to the ones already loaded.
     void* const library = dlopen(executablePath.c_str(), RTLD_NOW | RTLD_LOCAL);
     if (!library) {
         report(std::string("cannot load the executable: ") + dlerror());

@@ -9,10 +9,9 @@
 // numbered from the end of the call (word 0 is the last argument). A float
 // travels as its 32-bit pattern in the low half of a word.
 //
-// Each bundle links its own copy of this library and is handed records made
-// by the host's copy, so everything that takes a component or an instance
-// works from the record alone; only registration and lookup use the
-// process-wide registry (the host's copy of it).
+// One copy of this library serves the process: a bundle links it
+// dynamically, so the host and every bundle share one registry and the same
+// records.
 //
 // Thread safety: registration and lookup (RegisterComponent,
 // UnregisterComponent, FindNextComponent, CountComponents,
@@ -91,6 +90,9 @@ using ComponentInstance = ComponentInstanceRecord*;
 // instance's storage (null until the open call has stored an object).
 using ComponentRoutine = ComponentResult (*)(ComponentParameters* params, void* storage);
 
+// What follows is exported from the platform's shared library, which hides
+// everything else.
+#pragma GCC visibility push(default)
 extern "C" {
 
 // Registers one component (name null: empty); returns null if description
@@ -133,13 +135,14 @@ void SetComponentInstanceStorage(ComponentInstance instance, Handle storage);
 Handle GetComponentInstanceStorage(ComponentInstance instance);
 
 } // extern "C"
+#pragma GCC visibility pop
 
 namespace platform {
 
 // OpenAComponent with the entry's whole 32-bit status; paramErr if instance
 // is null, invalidComponentID if component is not a component, memFullErr if
 // the instance record cannot be allocated.
-OSStatus openComponent(Component component, ComponentInstance* instance);
+[[gnu::visibility("default")]] OSStatus openComponent(Component component, ComponentInstance* instance);
 
 // Packs a selector call, arguments in call order, each into one word, and
 // sends it with CallComponent. Allocates nothing.
@@ -165,7 +168,7 @@ struct BundleRegistration {
 // for its version). Missing or malformed bundles, malformed entries and
 // missing entry symbols are reported in errors; the other components of the
 // bundle are still registered.
-BundleRegistration RegisterComponentBundle(const std::string& folder);
+[[gnu::visibility("default")]] BundleRegistration RegisterComponentBundle(const std::string& folder);
 
 } // namespace platform
 

@@ -75,6 +75,10 @@ enum {
 
 enum { kCFNotFound = -1 };
 
+// The functions and constants from here on are exported from the platform's
+// shared library, which hides everything else (the object types among it).
+#pragma GCC visibility push(default)
+
 // ---------------------------------------------------------------------------
 // Every object: reference counting, identity, equality, description.
 //
@@ -423,3 +427,5 @@ Boolean CFPropertyListIsValid(CFPropertyListRef plist, CFPropertyListFormat form
 #ifdef __cplusplus
 }
 #endif
+
+#pragma GCC visibility pop

@@ -1,4 +1,5 @@
 #include "platform/components/Components.h"
+#include "platform/corefoundation/CoreFoundation.h"
 #include "tests/platform/components/BundleSelectors.h"
 
 #include <gtest/gtest.h>
@@ -69,7 +70,7 @@ class ComponentBundleTest : public ::testing::Test {
     std::vector<Component> registered;
 };
 
-TEST_F(ComponentBundleTest, RegistersABundleThatOpensWithItsOwnCopyOfTheManager)
+TEST_F(ComponentBundleTest, RegistersABundleThatSharesTheHostsManager)
 {
     const auto result = registerBundle(builtBundles / "TestBundle.component");
     EXPECT_TRUE(result.errors.empty()) << result.errors.front();
@@ -85,18 +86,85 @@ TEST_F(ComponentBundleTest, RegistersABundleThatOpensWithItsOwnCopyOfTheManager)
 
     ComponentInstance instance;
     ASSERT_EQ(OpenAComponent(component, &instance), noErr);
-    // The bundle's copy stored the storage and reads the description from
-    // this copy's record; its own registry is empty.
+    // Inside the bundle, the storage is what its open stored, the record is
+    // the host's and the registry is the host's too.
     EXPECT_EQ(platform::callSelector(instance, kSubtypeSelect, instance),
               static_cast<ComponentResult>(FourCharCode("Test")));
-    EXPECT_EQ(platform::callSelector(instance, kRegistrySizeSelect), 0);
     EXPECT_GE(CountComponents(nullptr), 1);
+    EXPECT_EQ(platform::callSelector(instance, kRegistrySizeSelect), CountComponents(nullptr));
     EXPECT_EQ(CloseComponent(instance), noErr);
 
     const auto again = platform::RegisterComponentBundle((builtBundles / "TestBundle.component").string());
     EXPECT_TRUE(again.components.empty());
     ASSERT_EQ(again.errors.size(), 1u);
     EXPECT_NE(again.errors[0].find("already registered"), std::string::npos) << again.errors[0];
+}
+
+TEST_F(ComponentBundleTest, CFObjectsMadeInABundleAreTheHosts)
+{
+    ASSERT_EQ(registerBundle(builtBundles / "TestBundle.component").components.size(), 1u);
+    const ComponentInstance instance = OpenComponent(registered[0]);
+    ASSERT_TRUE(instance);
+
+    CFStringRef made = nullptr;
+    CFStringRef constant = nullptr;
+    const CFMutableArrayRef array = CFArrayCreateMutable(nullptr, 0, &kCFTypeArrayCallBacks);
+    ASSERT_EQ(platform::callSelector(instance, kMakeObjectsSelect, &made, &constant, array), noErr);
+
+    ASSERT_TRUE(made);
+    EXPECT_EQ(CFGetTypeID(made), CFStringGetTypeID());
+    EXPECT_EQ(CFGetRetainCount(made), 1);
+    EXPECT_TRUE(CFEqual(made, CFSTR("made in the bundle")));
+    EXPECT_STREQ(CFStringGetCStringPtr(made, kCFStringEncodingUTF8), kBundleText);
+    CFRelease(made);
+    // One table of constant strings in the process.
+    EXPECT_EQ(constant, CFSTR("one per process"));
+
+    ASSERT_EQ(CFArrayGetCount(array), 1);
+    const auto number = static_cast<CFNumberRef>(CFArrayGetValueAtIndex(array, 0));
+    ASSERT_EQ(CFGetTypeID(number), CFNumberGetTypeID());
+    int value = 0;
+    EXPECT_TRUE(CFNumberGetValue(number, kCFNumberIntType, &value));
+    EXPECT_EQ(value, 7);
+    // The array's reference is the only one left; releasing it frees the
+    // number the bundle made (the sanitizer build would see a leak or a
+    // double free).
+    EXPECT_EQ(CFGetRetainCount(number), 1);
+    CFRelease(array);
+
+    EXPECT_EQ(CloseComponent(instance), noErr);
+}
+
+ComponentResult hostEntry(ComponentParameters* params, void*)
+{
+    switch (params->what) {
+    case kComponentOpenSelect:
+    case kComponentCloseSelect:
+        return noErr;
+    case kHostSelect:
+        return 4242;
+    default:
+        return badComponentSelector;
+    }
+}
+
+TEST_F(ComponentBundleTest, BundleOpensAComponentTheHostRegistered)
+{
+    ASSERT_EQ(registerBundle(builtBundles / "TestBundle.component").components.size(), 1u);
+    const ComponentInstance instance = OpenComponent(registered[0]);
+    ASSERT_TRUE(instance);
+    EXPECT_EQ(platform::callSelector(instance, kOpenHostComponentSelect), invalidComponentID);
+
+    const ComponentDescription description{FourCharCode("aufx"), kHostSubtype, FourCharCode("Vokt"), 0, 0};
+    const Component host = RegisterComponent(&description, hostEntry, "Host");
+    ASSERT_TRUE(host);
+    registered.push_back(host);
+    EXPECT_EQ(platform::callSelector(instance, kOpenHostComponentSelect), 4242);
+    // The bundle closed what it opened: the component unregisters.
+    EXPECT_EQ(UnregisterComponent(host), noErr);
+    registered.pop_back();
+
+    EXPECT_EQ(CloseComponent(instance), noErr);
 }
 
 TEST_F(ComponentBundleTest, BundlesWithClashingInternalNamesKeepTheirOwn)
