@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # The benchmarks: time per stereo sample frame ("per_frame") of the engines
-# alone and of whole render calls of each unit, then auhost against sox on
+# alone and of whole render calls of each unit, the time to read a large
+# saved state (per key), then auhost against sox on
 # the same 60-second stereo float file. Usage: scripts/bench.sh
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -14,9 +15,10 @@ if [ ${#missing[@]} -gt 0 ]; then
     $sudo apt-get install -y -q "${missing[@]}"
 fi
 cmake -S . -B build-bench -G Ninja -DCMAKE_BUILD_TYPE=Release -DVOK_TESTS=OFF -DVOK_BENCHMARKS=ON >/dev/null
-cmake --build build-bench -j "$(nproc)" --target engine_bench render_bench auhost FlangerUnit TiltEqUnit
+cmake --build build-bench -j "$(nproc)" --target engine_bench render_bench property_list_bench auhost FlangerUnit TiltEqUnit
 build-bench/bench/engine_bench --benchmark_repetitions=5 --benchmark_report_aggregates_only=true
 build-bench/bench/render_bench --benchmark_repetitions=5 --benchmark_report_aggregates_only=true
+build-bench/bench/property_list_bench
 
 # Whole commands side by side, each pair in one hyperfine run (mean of 20).
 work=$(mktemp -d)
