@@ -20,14 +20,23 @@ build-bench/bench/engine_bench --benchmark_repetitions=5 --benchmark_report_aggr
 build-bench/bench/render_bench --benchmark_repetitions=5 --benchmark_report_aggregates_only=true
 build-bench/bench/property_list_bench
 
-# Whole commands side by side, each pair in one hyperfine run (mean of 20).
+# Whole commands side by side, each pair in one hyperfine run (20 runs each),
+# then the ratio of auhost's time to sox's: below 1 means auhost is faster.
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 sox -n -r 44100 -c 2 -e floating-point -b 32 "$work/in.wav" synth 60 pinknoise vol 0.5
 auhost=build-bench/bin/auhost
-hyperfine -N -w 3 -r 20 \
-    -n "auhost FlangerUnit" "$auhost process FlangerUnit $work/in.wav $work/a.wav" \
-    -n "sox flanger" "sox $work/in.wav $work/b.wav flanger"
-hyperfine -N -w 3 -r 20 \
-    -n "auhost TiltEqUnit" "$auhost process TiltEqUnit $work/in.wav $work/c.wav" \
-    -n "sox bass/treble" "sox $work/in.wav $work/d.wav bass +6 300 treble -6 1000"
+compare() { # NAME AUHOST-COMMAND PEER-NAME PEER-COMMAND
+    hyperfine -N -w 3 -r 20 --export-csv "$work/times.csv" -n "$1" "$2" -n "$3" "$4"
+    # Columns: command,mean,stddev,median,user,system,min,max (seconds).
+    awk -F, -v a="$1" -v b="$3" 'NR == 2 { am = $2; as = $3; amin = $7; amax = $8 }
+        NR == 3 { bm = $2; bs = $3; bmin = $7; bmax = $8 }
+        END { printf "%s / %s: %.2f of the time (means %.3f s ± %.3f and %.3f s ± %.3f; runs range %.2f to %.2f)\n",
+                     a, b, am / bm, am, as, bm, bs, amin / bmax, amax / bmin }' "$work/times.csv" | tee -a "$work/ratios"
+}
+compare "auhost FlangerUnit" "$auhost process FlangerUnit $work/in.wav $work/a.wav" \
+        "sox flanger" "sox $work/in.wav $work/b.wav flanger"
+compare "auhost TiltEqUnit" "$auhost process TiltEqUnit $work/in.wav $work/c.wav" \
+        "sox bass/treble" "sox $work/in.wav $work/d.wav bass +6 300 treble -6 1000"
+printf '\nMeasured on %s (%s cores, load %s):\n' "$(uname -n)" "$(nproc)" "$(cut -d' ' -f1-3 /proc/loadavg)"
+cat "$work/ratios"

@@ -55,7 +55,16 @@ if [ "$fuzz_seconds" -gt 0 ]; then
         # Seeds kept in the tree, where a target has them.
         seeds=()
         [ -d "tests/fuzz/corpus/$name" ] && seeds=("tests/fuzz/corpus/$name")
-        "$fuzzer" -max_total_time="$fuzz_seconds" -print_final_stats=1 "$corpus" "${seeds[@]}" 2>&1 | tail -n 3
+        log="build-asan/corpus/$name.log"
+        if ! "$fuzzer" -max_total_time="$fuzz_seconds" -print_final_stats=1 "$corpus" "${seeds[@]}" >"$log" 2>&1
+        then
+            tail -n 40 "$log"
+            echo "$name: the fuzzer found a failure (input saved as crash-*, log in $log)"
+            exit 1
+        fi
+        runs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log")
+        printf '%-14s %9s runs in %s s, %s inputs in the corpus\n' "$name" "$runs" "$fuzz_seconds" \
+            "$(find "$corpus" -type f | wc -l)"
     done
 fi
 
