@@ -54,8 +54,10 @@ const CatalogEntry& Catalog::find(std::string_view reference) const
         [&](const CatalogEntry& e) { return e.name == reference; },
         [&](const CatalogEntry& e) { return lowercase(e.name) == lowercase(reference); },
         [&](const CatalogEntry& e) {
+            const std::filesystem::path bundle(e.bundle);
             return e.description.componentType != kAudioUnitCarbonViewComponentType &&
-                   lowercase(std::filesystem::path(e.bundle).stem().string()) == lowercase(reference);
+                   (lowercase(bundle.stem().string()) == lowercase(reference) ||
+                    lowercase(bundle.filename().string()) == lowercase(reference));
         },
     };
     for (const auto& matches : rules) {

@@ -23,7 +23,8 @@ class Catalog {
     const std::vector<CatalogEntry>& entries() const { return list; }
 
     // The component a user means by `reference`: codes, an exact name, a name
-    // ignoring case, or (for audio units) the bundle's name. Throws HostError
+    // ignoring case, or (for audio units) the bundle folder's name with or
+    // without ".component". Throws HostError
     // listing what there is if none or several match.
     const CatalogEntry& find(std::string_view reference) const;
     // The entry registered for exactly these codes, or null.

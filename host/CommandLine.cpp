@@ -93,6 +93,17 @@ uint32_t parseCount(std::string_view text, std::string_view what)
     return value;
 }
 
+uint32_t parseCount(std::string_view text, std::string_view what, uint32_t least, uint32_t most)
+{
+    uint32_t value = 0;
+    if (!isCount(text) || std::from_chars(text.data(), text.data() + text.size(), value).ec != std::errc() ||
+        value < least || value > most)
+        throw UsageError(std::string(what) + " must be between " + std::to_string(least) + " and " +
+                             std::to_string(most) + ", not '" + std::string(text) + "'",
+                         "give a whole number");
+    return value;
+}
+
 std::string formatNumber(double value)
 {
     char text[32];

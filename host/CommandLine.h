@@ -40,6 +40,8 @@ void expectPositionals(const CommandLine& arguments, size_t count, std::string_v
 // UsageError naming `what` otherwise.
 double parseNumber(std::string_view text, std::string_view what);
 uint32_t parseCount(std::string_view text, std::string_view what);
+// A whole number from `least` to `most`; the UsageError names the range.
+uint32_t parseCount(std::string_view text, std::string_view what, uint32_t least, uint32_t most);
 bool isCount(std::string_view text);
 // Text that reads back as the same float ("%.9g").
 std::string formatNumber(double value);

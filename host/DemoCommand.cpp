@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
@@ -63,18 +64,121 @@ std::string slug(std::string_view name)
     return text.empty() ? "preset" : text;
 }
 
+// Settings worth hearing beside the factory programs of the units this
+// project ships: the flanger's tempo lock at two tempos, and the tilt EQ,
+// whose programs are all alike, tilted, lifted and off.
+struct Showcase {
+    std::string_view unit;
+    std::string_view title;
+    std::string_view preset; // empty: as the unit opens
+    std::string_view setting;
+    double tempo; // 0: no host tempo
+};
+
+constexpr Showcase showcases[] = {
+    // "Sync Tempo" 2 sweeps once a bar.
+    {"FlangerUnit", "Stereo Sweepy synced at 90 BPM", "Stereo Sweepy", "Sync Tempo=2", 90.0},
+    {"FlangerUnit", "Stereo Sweepy synced at 140 BPM", "Stereo Sweepy", "Sync Tempo=2", 140.0},
+    {"TiltEqUnit", "tilted up", "", "Shelf=0.85", 0.0},
+    {"TiltEqUnit", "tilted down", "", "Shelf=0.15", 0.0},
+    {"TiltEqUnit", "bass lift", "", "Bass lift=0.85", 0.0},
+    {"TiltEqUnit", "off", "", "On / Off=0", 0.0},
+};
+
+// "3, 7–19" for 3, 7, 8, ..., 19.
+std::string formatRanges(const std::vector<SInt32>& numbers)
+{
+    std::string text;
+    for (size_t first = 0; first < numbers.size();) {
+        size_t last = first;
+        while (last + 1 < numbers.size() && numbers[last + 1] == numbers[last] + 1) ++last;
+        text += (text.empty() ? "" : ", ") + std::to_string(numbers[first]);
+        if (last > first) text += "\u2013" + std::to_string(numbers[last]);
+        first = last + 1;
+    }
+    return text;
+}
+
+// The factory programs whose parameter values differ from every earlier
+// one's, and in `duplicates` what the others repeat ("programs 7–19 are the
+// same as 6 ('default')"), empty if nothing.
+std::vector<PresetDescription> distinctPrograms(const CatalogEntry& entry, std::string& duplicates)
+{
+    EffectUnit unit(entry);
+    const std::vector<ParameterDescription> parameters = unit.parameters();
+    std::vector<PresetDescription> distinct;
+    std::vector<std::vector<AudioUnitParameterValue>> valuesOf;
+    std::vector<std::vector<SInt32>> repeatsOf;
+    for (const PresetDescription& preset : unit.factoryPresets()) {
+        unit.choosePreset(preset);
+        std::vector<AudioUnitParameterValue> values;
+        for (const ParameterDescription& parameter : parameters)
+            values.push_back(unit.parameterValue(parameter));
+        const auto same = std::ranges::find(valuesOf, values);
+        if (same != valuesOf.end()) {
+            repeatsOf[static_cast<size_t>(same - valuesOf.begin())].push_back(preset.number);
+            continue;
+        }
+        distinct.push_back(preset);
+        valuesOf.push_back(std::move(values));
+        repeatsOf.emplace_back();
+    }
+    duplicates.clear();
+    for (size_t i = 0; i < distinct.size(); ++i) {
+        if (repeatsOf[i].empty()) continue;
+        duplicates += duplicates.empty() ? "" : "; ";
+        duplicates += (repeatsOf[i].size() == 1 ? "program " : "programs ") + formatRanges(repeatsOf[i]) +
+                      (repeatsOf[i].size() == 1 ? " is" : " are") + " the same as " +
+                      std::to_string(distinct[i].number) + " ('" + distinct[i].name + "')";
+    }
+    return distinct;
+}
+
+// One render with its summary line; false if it failed.
+bool render(const CatalogEntry& entry, const ProcessOptions& options, const std::string& label)
+{
+    try {
+        std::printf("%-40s %s\n", label.c_str(), describe(processFile(entry, options)).c_str());
+        return true;
+    } catch (const HostError& failure) {
+        std::printf("%-40s FAILED: %s\n", label.c_str(), failure.what());
+        return false;
+    }
+}
+
+// Removes, when the demo ends, the folders it created that it leaves empty.
+class CreatedFolder {
+  public:
+    explicit CreatedFolder(const fs::path& folder)
+    {
+        std::error_code error;
+        for (fs::path level = fs::absolute(folder, error); !level.empty() && !fs::exists(level, error);
+             level = level.parent_path())
+            created.push_back(level);
+        fs::create_directories(folder, error);
+        if (error)
+            throw HostError("cannot create '" + folder.string() + "': " + error.message(),
+                            "choose another folder");
+    }
+    ~CreatedFolder()
+    {
+        // Innermost first; removing a folder that is not empty fails and keeps it.
+        std::error_code error;
+        for (const fs::path& level : created)
+            if (!fs::remove(level, error)) break;
+    }
+    CreatedFolder(const CreatedFolder&) = delete;
+    CreatedFolder& operator=(const CreatedFolder&) = delete;
+
+  private:
+    std::vector<fs::path> created;
+};
+
 int runDemo(const CommandLine& arguments, const Catalog& catalog)
 {
     if (arguments.positionals().empty())
         throw UsageError("missing OUTDIR",
                          "usage: auhost demo OUTDIR [COMPONENT]... [--input FILE] [--seconds S]");
-    const fs::path folder = arguments.positionals()[0];
-    std::error_code error;
-    fs::create_directories(folder, error);
-    if (error)
-        throw HostError("cannot create '" + folder.string() + "': " + error.message(),
-                        "choose another folder");
-
     std::vector<const CatalogEntry*> units;
     for (size_t i = 1; i < arguments.positionals().size(); ++i)
         units.push_back(&catalog.find(arguments.positionals()[i]));
@@ -83,14 +187,15 @@ int runDemo(const CommandLine& arguments, const Catalog& catalog)
             if (entry.description.componentType == kAudioUnitType_Effect) units.push_back(&entry);
     if (units.empty())
         throw HostError("no effects found on the plug-in path", "add a folder of bundles with --plugins DIR");
+    const double seconds = parseNumber(arguments.value("seconds").value_or("4"), "--seconds");
+    if (seconds <= 0.0 || seconds > 600.0) throw UsageError("--seconds must be more than 0 and at most 600");
 
+    const fs::path folder = arguments.positionals()[0];
+    const CreatedFolder created(folder);
     std::string input;
     if (const auto given = arguments.value("input")) {
         input = *given;
     } else {
-        const double seconds = parseNumber(arguments.value("seconds").value_or("4"), "--seconds");
-        if (seconds <= 0.0 || seconds > 600.0)
-            throw UsageError("--seconds must be more than 0 and at most 600");
         input = (folder / "input.wav").string();
         writeDemoInput(input, seconds);
         std::printf("%s: generated input\n", input.c_str());
@@ -98,7 +203,10 @@ int runDemo(const CommandLine& arguments, const Catalog& catalog)
 
     int failures = 0;
     for (const CatalogEntry* entry : units) {
-        std::vector<PresetDescription> presets = EffectUnit(*entry).factoryPresets();
+        std::string duplicates;
+        std::vector<PresetDescription> presets = distinctPrograms(*entry, duplicates);
+        if (!duplicates.empty())
+            std::printf("%s: %s; rendered once\n", entry->name.c_str(), duplicates.c_str());
         const bool hasPresets = !presets.empty();
         if (!hasPresets) presets.push_back({0, "default settings"});
         for (const PresetDescription& preset : presets) {
@@ -109,13 +217,19 @@ int runDemo(const CommandLine& arguments, const Catalog& catalog)
             options.output =
                 (folder / (slug(entry->name) + "-" + number + "-" + slug(preset.name) + ".wav")).string();
             if (hasPresets) options.preset = std::to_string(preset.number);
-            const std::string label = entry->name + " #" + number + " '" + preset.name + "'";
-            try {
-                std::printf("%-40s %s\n", label.c_str(), describe(processFile(*entry, options)).c_str());
-            } catch (const HostError& failure) {
-                std::printf("%-40s FAILED: %s\n", label.c_str(), failure.what());
-                ++failures;
-            }
+            failures += !render(*entry, options, entry->name + " #" + number + " '" + preset.name + "'");
+        }
+        for (const Showcase& showcase : showcases) {
+            if (showcase.unit != entry->name) continue;
+            ProcessOptions options;
+            options.input = input;
+            options.output = (folder / (slug(entry->name) + "-" + slug(showcase.title) + ".wav")).string();
+            if (!showcase.preset.empty()) options.preset = std::string(showcase.preset);
+            options.settings.emplace_back(showcase.setting);
+            if (showcase.tempo > 0.0) options.tempo = showcase.tempo;
+            failures += !render(*entry, options,
+                                entry->name + " " + std::string(showcase.title) + " (" +
+                                    std::string(showcase.setting) + ")");
         }
     }
     return failures ? 1 : 0;
@@ -125,12 +239,17 @@ int runDemo(const CommandLine& arguments, const Catalog& catalog)
 
 const Command demoCommand{
     "demo",
-    "process a test signal through every factory preset of the effects",
+    "process a test signal through every distinct factory preset of the effects",
     "Usage: auhost demo OUTDIR [COMPONENT]... [--input FILE] [--seconds S] [--plugins DIR]...\n"
-    "Processes one input through every factory preset of each COMPONENT (default:\n"
-    "every effect on the plug-in path) into OUTDIR, one file per preset named\n"
-    "UNIT-NN-PRESET.wav, and prints one summary line per file. The exit status is\n"
-    "1 if any file failed.\n"
+    "Processes one input through every distinct factory preset of each COMPONENT\n"
+    "(default: every effect on the plug-in path) into OUTDIR, one file per preset\n"
+    "named UNIT-NN-PRESET.wav, and prints one summary line per file. A preset whose\n"
+    "parameter values equal an earlier one's is named, not rendered again. The\n"
+    "FlangerUnit also plays 'Stereo Sweepy' locked to the tempo (Sync Tempo 2) at\n"
+    "90 and 140 BPM; the TiltEqUnit plays tilted up (Shelf 0.85), tilted down\n"
+    "(Shelf 0.15), with a bass lift (Bass lift 0.85) and off, each named\n"
+    "UNIT-SETTING.wav. The exit status is 1 if any file failed; a folder the demo\n"
+    "created is removed if it stays empty.\n"
     "\n"
     "  --input FILE   the input (default: a generated stereo test signal, written\n"
     "                 to OUTDIR/input.wav: a sawtooth chord under a slow swell with\n"

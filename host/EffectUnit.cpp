@@ -193,6 +193,14 @@ PresetDescription EffectUnit::findPreset(std::string_view reference) const
                                        std::to_string(all.size()) + " presets");
 }
 
+AudioUnitParameterValue EffectUnit::parameterValue(const ParameterDescription& parameter) const
+{
+    AudioUnitParameterValue value = 0.0f;
+    checkStatus(AudioUnitGetParameter(unit, parameter.id, kAudioUnitScope_Global, 0, &value),
+                "cannot read parameter " + parameterLabel(parameter), "the unit may be faulty");
+    return value;
+}
+
 void EffectUnit::setParameter(const ParameterDescription& parameter, AudioUnitParameterValue value)
 {
     checkStatus(AudioUnitSetParameter(unit, parameter.id, kAudioUnitScope_Global, 0, value, 0),

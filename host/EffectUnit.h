@@ -52,6 +52,8 @@ class EffectUnit {
     // The factory preset a user means: a number or a unique name.
     PresetDescription findPreset(std::string_view reference) const;
 
+    // The value the parameter has now (global scope).
+    AudioUnitParameterValue parameterValue(const ParameterDescription& parameter) const;
     void setParameter(const ParameterDescription& parameter, AudioUnitParameterValue value);
     void choosePreset(const PresetDescription& preset);
     // Every failure below is a HostError naming the status and `what`.

@@ -15,8 +15,6 @@
 
 namespace {
 
-constexpr uint32_t kMaxBlockFrames = 65536;
-
 // Non-interleaved float channels, the unit's canonical stream format.
 AudioStreamBasicDescription canonicalFormat(double sampleRate, int channels)
 {

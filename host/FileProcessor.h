@@ -13,6 +13,8 @@
 #include "host/AudioFile.h"
 #include "host/Catalog.h"
 
+constexpr uint32_t kMaxBlockFrames = 65536;
+
 struct ProcessOptions {
     std::string input;
     std::string output;
@@ -22,7 +24,7 @@ struct ProcessOptions {
     std::optional<std::string> stateOut; // written after processing
     std::optional<std::string> automation;
     std::optional<double> tempo; // beats per minute; none: no host callbacks
-    uint32_t blockFrames = 512;
+    uint32_t blockFrames = 512;  // 1 to kMaxBlockFrames
     bool bypass = false;
     SampleEncoding encoding = SampleEncoding::SameAsInput;
     bool showProgress = false; // on stderr, for files over ten seconds

@@ -14,19 +14,20 @@ std::string userPluginFolder()
     return home && *home ? (fs::path(home) / ".local/lib/auhost/plugins").string() : std::string();
 }
 
-std::vector<std::string> pluginSearchPath(const std::vector<std::string>& givenFolders)
+std::vector<PluginFolder> pluginSearchPath(const std::vector<std::string>& givenFolders)
 {
-    std::vector<std::string> path = givenFolders;
+    std::vector<PluginFolder> path;
+    for (const std::string& folder : givenFolders) path.push_back({folder, "--plugins"});
     if (const char* variable = std::getenv("AU_PLUGIN_PATH")) {
         std::string_view rest = variable;
         while (!rest.empty()) {
             const size_t colon = rest.find(':');
-            if (colon != 0) path.emplace_back(rest.substr(0, colon));
+            if (colon != 0) path.push_back({std::string(rest.substr(0, colon)), "AU_PLUGIN_PATH"});
             rest = colon == std::string_view::npos ? std::string_view() : rest.substr(colon + 1);
         }
     }
-    if (std::string user = userPluginFolder(); !user.empty()) path.push_back(std::move(user));
-    path.emplace_back(AUHOST_BUILD_BUNDLES_DIR);
+    if (std::string user = userPluginFolder(); !user.empty()) path.push_back({std::move(user), {}});
+    path.push_back({AUHOST_BUILD_BUNDLES_DIR, {}});
     return path;
 }
 
@@ -34,11 +35,13 @@ Catalog registerPlugins(const std::vector<std::string>& givenFolders)
 {
     Catalog catalog;
     std::set<std::string> bundleNames;
-    for (const std::string& folder : pluginSearchPath(givenFolders)) {
+    for (const auto& [folder, namedBy] : pluginSearchPath(givenFolders)) {
         std::error_code error;
         if (!fs::is_directory(folder, error)) {
-            if (std::ranges::find(givenFolders, folder) != givenFolders.end())
-                std::fprintf(stderr, "auhost: warning: plug-in folder '%s' does not exist\n", folder.c_str());
+            if (!namedBy.empty())
+                std::fprintf(stderr, "auhost: warning: plug-in folder '%s' (%.*s) %s\n", folder.c_str(),
+                             static_cast<int>(namedBy.size()), namedBy.data(),
+                             fs::exists(folder, error) ? "is not a folder" : "does not exist");
             continue;
         }
         std::vector<fs::path> bundles;

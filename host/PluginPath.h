@@ -6,6 +6,7 @@
 // found twice is taken from the first folder only, as PATH does.
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "host/Catalog.h"
@@ -14,9 +15,16 @@
 // empty when HOME is not set.
 std::string userPluginFolder();
 
-std::vector<std::string> pluginSearchPath(const std::vector<std::string>& givenFolders);
+struct PluginFolder {
+    std::string path;
+    // "--plugins" or "AU_PLUGIN_PATH" for a folder the user named, which
+    // should exist; empty for the standard folders, which need not.
+    std::string_view namedBy;
+};
+
+std::vector<PluginFolder> pluginSearchPath(const std::vector<std::string>& givenFolders);
 
 // Registers every *.component folder on the path, warning on stderr about
-// bundles and components that could not be registered and about given
-// folders that do not exist.
+// bundles and components that could not be registered and about folders the
+// user named that are not there.
 Catalog registerPlugins(const std::vector<std::string>& givenFolders);

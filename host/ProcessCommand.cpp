@@ -25,7 +25,8 @@ int runProcess(const CommandLine& arguments, const Catalog& catalog)
     options.stateOut = arguments.value("save-state");
     options.automation = arguments.value("automation");
     if (const auto tempo = arguments.value("tempo")) options.tempo = parseNumber(*tempo, "--tempo");
-    if (const auto block = arguments.value("block")) options.blockFrames = parseCount(*block, "--block");
+    if (const auto block = arguments.value("block"))
+        options.blockFrames = parseCount(*block, "--block", 1, kMaxBlockFrames);
     if (const auto format = arguments.value("format")) options.encoding = parseSampleEncoding(*format);
     options.bypass = arguments.flag("bypass");
     options.showProgress = isatty(STDERR_FILENO);

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # The main job: builds everything in Release and runs the demo — a generated
-# stereo test signal processed through every factory program of both
-# plug-ins by auhost, into demo-output/ (one line per file). Installs missing
-# packages first. Usage: scripts/run.sh [OUTDIR]
+# stereo test signal processed by auhost through every distinct factory
+# program of both plug-ins, the flanger's tempo lock and four tilt EQ
+# settings, into demo-output/ (one line per file). Installs missing packages
+# first. Usage: scripts/run.sh [OUTDIR]
 set -euo pipefail
 cd "$(dirname "$0")/.."
 

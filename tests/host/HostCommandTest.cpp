@@ -34,7 +34,7 @@ TEST_F(HostTest, InfoDescribesParametersPresetsAndChannels)
         EXPECT_THAT(
             json.out,
             HasSubstr(
-                R"("parameters":[{"id":0,"name":"Gain","min":0,"max":4,"default":1,"unit":"LinearGain","flags":3355443200},{"id":1,"name":"Tempo Probe")"));
+                R"("parameters":[{"id":0,"name":"Gain","min":0,"max":4,"value":1,"default":1,"unit":"LinearGain","flags":3355443200},{"id":1,"name":"Tempo Probe")"));
         EXPECT_THAT(json.out,
                     HasSubstr(R"("presets":[{"number":0,"name":"Unity"},{"number":1,"name":"Quiet"}])"));
         EXPECT_THAT(
