@@ -110,3 +110,10 @@ std::string formatNumber(double value)
     std::snprintf(text, sizeof text, "%.9g", value);
     return text;
 }
+
+std::string formatNumber(float value)
+{
+    char text[32];
+    const auto end = std::to_chars(text, text + sizeof text, value).ptr;
+    return std::string(text, end);
+}

@@ -43,5 +43,7 @@ uint32_t parseCount(std::string_view text, std::string_view what);
 // A whole number from `least` to `most`; the UsageError names the range.
 uint32_t parseCount(std::string_view text, std::string_view what, uint32_t least, uint32_t most);
 bool isCount(std::string_view text);
-// Text that reads back as the same float ("%.9g").
+// Nine significant digits ("%.9g"), for rates and times.
 std::string formatNumber(double value);
+// The shortest text that reads back as the same float: 0.4324, not 0.432399988.
+std::string formatNumber(float value);
