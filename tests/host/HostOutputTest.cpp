@@ -17,6 +17,7 @@
 #include <thread>
 
 #include "HostRun.h"
+#include "host/AudioFile.h"
 
 using ::testing::HasSubstr;
 using ::testing::Not;
@@ -295,4 +296,23 @@ TEST_F(HostOutput, RestoredValuesOutsideTheirRangeAreReported)
 
     const RunResult quietRun = run({"process", "TestGain", in(), out(), "--preset", "Quiet"});
     EXPECT_THAT(quietRun.err, Not(HasSubstr("outside the range")));
+}
+
+TEST_F(HostOutput, WavOutputsThatMayOutgrowFourGibUseRf64)
+{
+    // Only the header shows the choice: the few frames written here make
+    // libsndfile downgrade RF64 to WAV, with RF64's extensible format chunk.
+    const float frames[4] = {0.5f, -0.5f, 0.25f, -0.25f};
+    const auto writeWith = [&](const std::string& file, int64_t promised) {
+        AudioWriter writer(file, kFloatWav, SampleEncoding::SameAsInput, 2, 48000, promised);
+        writer.write(frames, 2);
+        writer.commit();
+        return readAudio(file);
+    };
+    EXPECT_EQ(writeWith(path("fits.wav"), (int64_t{1} << 29) - (1 << 20)).format, kFloatWav);
+    for (const int64_t promised : {int64_t{1} << 29, int64_t{-1}}) {
+        const Audio output = writeWith(path("large.wav"), promised);
+        EXPECT_EQ(output.format, SF_FORMAT_WAVEX | SF_FORMAT_FLOAT) << promised;
+        EXPECT_EQ(output.samples, std::vector<float>(frames, frames + 4));
+    }
 }
