@@ -379,7 +379,8 @@ ProcessSummary processFile(const CatalogEntry& component, const ProcessOptions& 
     unit.initialize();
 
     const uint64_t frames = renderFile(unit, reader, writer, automation, options, host);
-    if (static_cast<int64_t>(frames) < reader.promisedFrames())
+    // SF_COUNT_MAX: a stream whose length the header does not give.
+    if (static_cast<int64_t>(frames) < reader.promisedFrames() && reader.promisedFrames() != SF_COUNT_MAX)
         warnings.push_back("'" + options.input + "' promised " + std::to_string(reader.promisedFrames()) +
                            " frames but only " + std::to_string(frames) +
                            " could be read; the output holds those");
