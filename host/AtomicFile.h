@@ -2,13 +2,15 @@
 
 // Writing a file so that it appears whole or not at all: the data go to a
 // temporary file in the destination's folder, renamed over the destination
-// only when complete. Dropping an uncommitted AtomicFile removes it.
+// only when complete. Dropping an uncommitted AtomicFile removes it, and so
+// does SIGINT, SIGTERM or SIGHUP while it exists.
 
 #include <string>
 
 class AtomicFile {
   public:
-    // HostError if the destination's folder does not take a new file.
+    // HostError if the destination is a folder or its folder does not take
+    // a new file.
     explicit AtomicFile(std::string destination);
     ~AtomicFile();
     AtomicFile(const AtomicFile&) = delete;
@@ -18,16 +20,20 @@ class AtomicFile {
     // Writes all of the bytes; HostError on failure.
     void write(const void* data, size_t size);
     // Starts writing what the file holds so far to the disk, without waiting,
-    // so that commit() has little left to wait for.
+    // so that finish() has little left to wait for.
     void startWriteback();
 
-    // Flushes, closes and renames into place; HostError on failure.
+    // Flushes and closes; HostError on failure. Several files that must
+    // appear together are all finished before any is committed.
+    void finish();
+    // Finishes if need be and renames into place; HostError on failure.
     void commit();
 
   private:
     std::string destination;
     std::string temporary;
     int fd = -1;
+    int slot = -1; // in the table the signal handler cleans up
 };
 
 // Whether both paths name one existing file (same device and inode).

@@ -21,14 +21,22 @@ struct SndfileCloser {
     void operator()(SNDFILE* file) const { sf_close(file); }
 };
 
+// The sample rates a file may have: those users meet, and no others, as a
+// rate drives the units' memory and the meaning of their parameters.
+constexpr int kMinSampleRate = 8000;
+constexpr int kMaxSampleRate = 768000;
+
 class AudioReader {
   public:
-    // HostError naming the file and libsndfile's reason if it cannot be read.
+    // HostError saying what is wrong with the file if it cannot be read or
+    // its sample rate lies outside kMinSampleRate to kMaxSampleRate.
     explicit AudioReader(const std::string& path);
 
     int channels() const { return info.channels; }
     double sampleRate() const { return info.samplerate; }
     int64_t frames() const { return info.frames; }
+    // What the header says, which may be more than the file holds.
+    int64_t promisedFrames() const { return promised; }
     int format() const { return info.format; }
 
     // Reads up to `frames` frames; fewer only at the end of the file.
@@ -38,17 +46,22 @@ class AudioReader {
     std::string path;
     SF_INFO info{};
     std::unique_ptr<SNDFILE, SndfileCloser> file;
+    int64_t promised = 0;
 };
 
 // Writes a file atomically (see AtomicFile): the destination appears only
 // after commit(). Integer encodings are rounded to nearest and clamped, and
-// the clamped samples counted.
+// the clamped samples counted. The header is the same for the same audio
+// (no time stamp), and a WAV file of `frames` frames (negative: not known)
+// that may outgrow WAV's 4 GiB is written as RF64.
 class AudioWriter {
   public:
     AudioWriter(const std::string& path, int containerFormat, SampleEncoding encoding, int channels,
-                double sampleRate);
+                double sampleRate, int64_t frames);
 
     void write(const float* interleaved, size_t frames);
+    // Completes the temporary file; then commit() puts it in place.
+    void finish();
     void commit();
 
     uint64_t clippedSamples() const { return clipped; }

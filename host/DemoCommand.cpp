@@ -24,7 +24,8 @@ constexpr int kDemoRate = 44100;
 void writeDemoInput(const std::string& path, double seconds)
 {
     const auto frames = static_cast<size_t>(seconds * kDemoRate);
-    AudioWriter writer(path, SF_FORMAT_WAV | SF_FORMAT_FLOAT, SampleEncoding::SameAsInput, 2, kDemoRate);
+    AudioWriter writer(path, SF_FORMAT_WAV | SF_FORMAT_FLOAT, SampleEncoding::SameAsInput, 2, kDemoRate,
+                       static_cast<int64_t>(frames));
     constexpr double chord[] = {110.0, 164.81, 220.0, 277.18};
     uint32_t noise = 12345;
     std::vector<float> block;

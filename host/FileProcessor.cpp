@@ -229,8 +229,26 @@ void connect(EffectUnit& unit, const AudioReader& reader, const ProcessOptions& 
     }
 }
 
+// The units keep a restored value outside its parameter's range as it is,
+// where --set refuses one: each such value is worth a warning.
+void checkRestoredValues(const EffectUnit& unit, const std::string& stateFile,
+                         std::vector<std::string>& warnings)
+{
+    for (const ParameterDescription& parameter : unit.parameters()) {
+        AudioUnitParameterValue value = 0;
+        if (AudioUnitGetParameter(unit.get(), parameter.id, kAudioUnitScope_Global, 0, &value) != noErr)
+            continue;
+        try {
+            checkRange(parameter, value);
+        } catch (const UsageError& outside) {
+            warnings.push_back("the state in '" + stateFile + "': " + outside.what() +
+                               "; the unit plays it as it is");
+        }
+    }
+}
+
 // --state, then --preset, then each --set.
-void applySettings(EffectUnit& unit, const ProcessOptions& options)
+void applySettings(EffectUnit& unit, const ProcessOptions& options, std::vector<std::string>& warnings)
 {
     if (options.stateIn) {
         const auto state = readPropertyListFile(*options.stateIn);
@@ -238,6 +256,7 @@ void applySettings(EffectUnit& unit, const ProcessOptions& options)
         unit.setProperty(kAudioUnitProperty_ClassInfo, kAudioUnitScope_Global, &list, sizeof list,
                          "the state in '" + *options.stateIn + "'",
                          "the file may belong to another unit or be damaged");
+        checkRestoredValues(unit, *options.stateIn, warnings);
     }
     if (options.preset) unit.choosePreset(unit.findPreset(*options.preset));
     for (const std::string& setting : options.settings) applySetting(unit, setting);
@@ -319,7 +338,7 @@ uint64_t renderFile(EffectUnit& unit, AudioReader& reader, AudioWriter& writer, 
     return position;
 }
 
-void saveState(const EffectUnit& unit, const std::string& path)
+void saveState(const EffectUnit& unit, AtomicFile& file)
 {
     CFPropertyListRef state = nullptr;
     UInt32 size = sizeof state;
@@ -327,7 +346,7 @@ void saveState(const EffectUnit& unit, const std::string& path)
                                      &state, &size),
                 "cannot read the state of '" + unit.name() + "'", "the unit may be faulty");
     const platform::CFRef owner(state);
-    writePropertyListFile(path, state);
+    writePropertyList(file, state);
 }
 
 } // namespace
@@ -337,12 +356,19 @@ ProcessSummary processFile(const CatalogEntry& component, const ProcessOptions& 
     checkOptions(options);
     AudioReader reader(options.input);
     const int channels = reader.channels();
+    // Every output's temporary file is made first, so that an output that
+    // cannot be written is found before any work.
+    AudioWriter writer(options.output, reader.format(), options.encoding, channels, reader.sampleRate(),
+                       reader.promisedFrames());
+    std::optional<AtomicFile> stateFile;
+    if (options.stateOut) stateFile.emplace(*options.stateOut);
     EffectUnit unit(component);
     checkChannels(unit, channels);
 
+    std::vector<std::string> warnings;
     HostSide host;
     connect(unit, reader, options, host);
-    applySettings(unit, options);
+    applySettings(unit, options, warnings);
     const Automation automation = options.automation ? Automation(*options.automation, unit) : Automation();
     if (options.bypass) {
         const UInt32 on = 1;
@@ -350,12 +376,23 @@ ProcessSummary processFile(const CatalogEntry& component, const ProcessOptions& 
     }
     unit.initialize();
 
-    AudioWriter writer(options.output, reader.format(), options.encoding, channels, reader.sampleRate());
     const uint64_t frames = renderFile(unit, reader, writer, automation, options, host);
+    // SF_COUNT_MAX: a stream whose length the header does not give.
+    if (static_cast<int64_t>(frames) < reader.promisedFrames() && reader.promisedFrames() != SF_COUNT_MAX)
+        warnings.push_back("'" + options.input + "' promised " + std::to_string(reader.promisedFrames()) +
+                           " frames but only " + std::to_string(frames) +
+                           " could be read; the output holds those");
+    // The audio and the state appear together or not at all.
+    writer.finish();
+    if (stateFile) {
+        saveState(unit, *stateFile);
+        stateFile->finish();
+    }
     writer.commit();
-    if (options.stateOut) saveState(unit, *options.stateOut);
-    return {options.output, static_cast<int64_t>(frames), channels, reader.sampleRate(), writer.peak(),
-            writer.rms(),   writer.clippedSamples()};
+    if (stateFile) stateFile->commit();
+    return {
+        options.output, static_cast<int64_t>(frames), channels,           reader.sampleRate(), writer.peak(),
+        writer.rms(),   writer.clippedSamples(),      std::move(warnings)};
 }
 
 std::string describe(const ProcessSummary& summary)

@@ -38,6 +38,7 @@ struct ProcessSummary {
     float peak;
     double rms;
     uint64_t clippedSamples;
+    std::vector<std::string> warnings; // about the input and the settings, for stderr
 };
 
 // Order of the settings: --state, then --preset, then each --set. Throws

@@ -33,6 +33,8 @@ int runProcess(const CommandLine& arguments, const Catalog& catalog)
 
     const ProcessSummary summary = processFile(catalog.find(arguments.positionals()[0]), options);
     std::printf("%s\n", describe(summary).c_str());
+    for (const std::string& warning : summary.warnings)
+        std::fprintf(stderr, "auhost process: warning: %s\n", warning.c_str());
     if (summary.clippedSamples)
         std::fprintf(stderr,
                      "auhost process: warning: %llu samples clipped in '%s'\n"
@@ -50,9 +52,13 @@ const Command processCommand{
     "Processes the audio file IN through the effect COMPONENT into OUT, block by\n"
     "block, as a host does. IN must be mono or stereo (or whatever the unit\n"
     "supports); OUT gets IN's sample rate, channels, file type and sample format\n"
-    "unless --format says otherwise. OUT appears only when complete, and is never\n"
-    "IN (also not through another path to the same file). Samples clipped when\n"
-    "writing integer formats are counted and reported. Prints one summary line.\n"
+    "unless --format says otherwise; IN's rate must lie between 8000 and 768000 Hz.\n"
+    "OUT and the --save-state file appear together when complete, or neither\n"
+    "does (also on Ctrl-C); OUT is never IN (also not through another path to\n"
+    "the same file). A WAV output over 4 GiB is written as RF64. Samples clipped\n"
+    "when writing integer formats are counted and reported; an input shorter than\n"
+    "its header says and restored values outside their range are warned about.\n"
+    "Prints one summary line.\n"
     "\n"
     "Settings are applied in this order: --state, --preset, each --set.\n"
     "  --preset N|NAME         choose factory preset number N, or the one named NAME\n"
@@ -60,7 +66,7 @@ const Command processCommand{
     "                          repeatable\n"
     "  --state FILE            restore a saved state (XML or binary property list)\n"
     "  --save-state FILE       after processing, save the unit's state as an XML\n"
-    "                          property list\n"
+    "                          property list (written together with OUT)\n"
     "  --tempo BPM             give the unit a host tempo (without it the unit gets\n"
     "                          no host callbacks)\n"
     "  --block FRAMES          frames per render call (default 512, at most 65536)\n"

@@ -29,7 +29,7 @@ platform::CFRef<CFPropertyListRef> readPropertyListFile(const std::string& path)
     return list;
 }
 
-void writePropertyListFile(const std::string& path, CFPropertyListRef list)
+void writePropertyList(AtomicFile& file, CFPropertyListRef list)
 {
     CFErrorRef error = nullptr;
     const platform::CFRef data(
@@ -37,7 +37,5 @@ void writePropertyListFile(const std::string& path, CFPropertyListRef list)
     if (error) CFRelease(error);
     if (!data)
         throw HostError("the unit's state cannot be written as a property list", "the unit may be faulty");
-    AtomicFile file(path);
     file.write(CFDataGetBytePtr(data.get()), static_cast<size_t>(CFDataGetLength(data.get())));
-    file.commit();
 }

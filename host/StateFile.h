@@ -4,11 +4,12 @@
 
 #include <string>
 
+#include "host/AtomicFile.h"
 #include "platform/corefoundation/CFRef.h"
 
 // Reads an XML or binary property list; HostError if the file cannot be
 // read or holds no property list.
 platform::CFRef<CFPropertyListRef> readPropertyListFile(const std::string& path);
 
-// Writes an XML property list atomically.
-void writePropertyListFile(const std::string& path, CFPropertyListRef list);
+// Writes an XML property list into the file, which the caller commits.
+void writePropertyList(AtomicFile& file, CFPropertyListRef list);

@@ -1,7 +1,11 @@
 // The host tests' effect: a gain with factory presets, a probe that writes
 // the host's tempo and beat into the output, and (when TESTGAIN_LOG names a
 // file) a log of the scheduled parameter events and render calls. Rendering
-// fails from the sample time in TESTGAIN_FAIL_AT on.
+// fails from the sample time in TESTGAIN_FAIL_AT on, and each render call
+// takes TESTGAIN_RENDER_US microseconds more, so that a test can catch the
+// host in the middle of a file.
+
+#include <unistd.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -30,6 +34,7 @@ class TestGain : public AUEffectBase {
         Globals()->SetParameter(kTempoProbe, 0.0f);
         if (const char* path = std::getenv("TESTGAIN_LOG")) log = std::fopen(path, "a");
         if (const char* frame = std::getenv("TESTGAIN_FAIL_AT")) failAt = std::atof(frame);
+        if (const char* delay = std::getenv("TESTGAIN_RENDER_US")) renderDelay = std::atoi(delay);
     }
     ~TestGain() override
     {
@@ -94,6 +99,7 @@ class TestGain : public AUEffectBase {
     {
         if (log) std::fprintf(log, "render %.0f %u\n", time.mSampleTime, frames);
         if (time.mSampleTime >= failAt) return kAudioUnitErr_CannotDoInCurrentContext;
+        if (renderDelay > 0) usleep(static_cast<useconds_t>(renderDelay));
         return AUEffectBase::Render(flags, time, frames);
     }
 
@@ -124,6 +130,7 @@ class TestGain : public AUEffectBase {
   private:
     FILE* log = nullptr;
     double failAt = 1e300;
+    int renderDelay = 0;
 };
 
 extern "C" __attribute__((visibility("default"))) ComponentResult TestGainEntry(ComponentParameters* p,
