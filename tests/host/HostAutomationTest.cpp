@@ -5,6 +5,7 @@
 #include <sndfile.h>
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <array>
 #include <fstream>
 #include <sstream>
@@ -85,6 +86,52 @@ TEST_F(HostAutomation, SetsAndRampsLandOnTheirFramesWhateverTheBlockSize)
             ASSERT_EQ(output.samples[i], gainAt(i) * input(i, 0)) << "frame " << i << ", --block " << block;
         if (first.empty()) first = output.samples;
         EXPECT_EQ(output.samples, first) << "--block " << block;
+    }
+}
+
+// The units only store scheduled ramps; played as steps they are heard, and
+// the same whatever the block size.
+TEST_F(HostAutomation, TheUnitsHearRampsTheSameWhateverTheBlockSize)
+{
+    uint32_t seed = 1;
+    std::vector<float> noise(2 * 100000);
+    for (float& sample : noise) {
+        seed = seed * 1664525u + 1013904223u;
+        sample = static_cast<float>(seed >> 8) / 16777216.0f - 0.5f;
+    }
+    writeAudio(
+        in(), 2, 100000, [&](size_t i, int c) { return noise[2 * i + static_cast<size_t>(c)]; }, kFloatWav);
+    const struct {
+        std::string unit, withRamp, withoutRamp;
+        size_t rampStart;
+    } cases[] = {
+        {"FlangerUnit", "set 0 Depth = 0.2\nramp 44100 22050 Dry / Wet = 0 1\nset 88200 Depth = 0.8\n",
+         "set 0 Depth = 0.2\nset 88200 Depth = 0.8\n", 44100},
+        {"TiltEqUnit", "set 0 Shelf = 0.9\nramp 30000 20000 Shelf = 0.1 0.9\nset 70001 Bass lift = 0.8\n",
+         "set 0 Shelf = 0.9\nset 70001 Bass lift = 0.8\n", 30000},
+    };
+    for (const auto& [unit, withRamp, withoutRamp, rampStart] : cases) {
+        writeAutomation(withoutRamp);
+        ASSERT_EQ(run({"process", unit, in(), out(), "--automation", automation()}).status, 0) << unit;
+        const std::vector<float> unramped = readAudio(out()).samples;
+        writeAutomation(withRamp);
+        std::vector<float> first;
+        for (const std::string block : {"1", "64", "512", "4096"}) {
+            const RunResult result =
+                run({"process", unit, in(), out(), "--automation", automation(), "--block", block});
+            ASSERT_EQ(result.status, 0) << result.err;
+            const std::vector<float> samples = readAudio(out()).samples;
+            ASSERT_EQ(samples.size(), unramped.size());
+            if (first.empty()) {
+                first = samples;
+                // Heard from its start (a filter may show it a frame later).
+                const auto differ = std::ranges::mismatch(samples, unramped);
+                const size_t heard = static_cast<size_t>(differ.in1 - samples.begin()) / 2;
+                EXPECT_GE(heard, rampStart) << unit;
+                EXPECT_LE(heard, rampStart + 1) << unit;
+            }
+            EXPECT_EQ(samples, first) << unit << " --block " << block;
+        }
     }
 }
 
