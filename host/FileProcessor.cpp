@@ -1,6 +1,7 @@
 #include "host/FileProcessor.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstddef>
 #include <cstdio>
@@ -262,24 +263,40 @@ void applySettings(EffectUnit& unit, const ProcessOptions& options, std::vector<
     for (const std::string& setting : options.settings) applySetting(unit, setting);
 }
 
-// Schedules the automation that falls in the block, then renders it.
-void renderBlock(EffectUnit& unit, const Automation& automation, uint64_t position, uint32_t frames,
-                 AudioBufferList& output)
+// Renders the block at `offset` in the chunk the feed reads from, split at
+// every frame where automation is due; the values due there are scheduled
+// just before the render that starts at it, so the unit hears them from
+// exactly that frame whatever the block size.
+void renderBlock(EffectUnit& unit, AutomationPlayer& automation, HostSide& host, uint64_t position,
+                 uint32_t offset, uint32_t frames, PlanarChunk& output)
 {
-    const std::vector<AudioUnitParameterEvent> events = automation.eventsForBlock(position, frames);
-    if (!events.empty())
-        checkStatus(
-            AudioUnitScheduleParameters(unit.get(), events.data(), static_cast<UInt32>(events.size())),
-            "'" + unit.name() + "' refused the automation at frame " + std::to_string(position),
-            "check the automation file against 'auhost info " + unit.name() + "'");
+    for (uint32_t done = 0; done < frames;) {
+        std::array<AudioUnitParameterEvent, 64> due;
+        // The messages are built only on failure: nothing here may allocate.
+        while (const size_t count = automation.take(position + done, due))
+            if (const OSStatus status =
+                    AudioUnitScheduleParameters(unit.get(), due.data(), static_cast<UInt32>(count)))
+                checkStatus(status,
+                            "'" + unit.name() + "' refused the automation at frame " +
+                                std::to_string(position + done),
+                            "check the automation file against 'auhost info " + unit.name() + "'");
+        const auto slice = static_cast<uint32_t>(
+            std::min<uint64_t>(frames - done, automation.nextFrame() - (position + done)));
+        host.feed.offset = offset + done;
+        host.feed.frames = slice;
+        host.transport.sampleTime = static_cast<double>(position + done);
 
-    AudioTimeStamp time{};
-    time.mSampleTime = static_cast<double>(position);
-    time.mFlags = kAudioTimeStampSampleTimeValid;
-    AudioUnitRenderActionFlags flags = 0;
-    checkStatus(AudioUnitRender(unit.get(), &flags, &time, 0, frames, &output),
-                "'" + unit.name() + "' failed to render at frame " + std::to_string(position),
-                "try another --block size; if it persists the unit is faulty");
+        AudioTimeStamp time{};
+        time.mSampleTime = static_cast<double>(position + done);
+        time.mFlags = kAudioTimeStampSampleTimeValid;
+        AudioUnitRenderActionFlags flags = 0;
+        if (const OSStatus status =
+                AudioUnitRender(unit.get(), &flags, &time, 0, slice, &output.list(offset + done, slice)))
+            checkStatus(status,
+                        "'" + unit.name() + "' failed to render at frame " + std::to_string(position + done),
+                        "try another --block size; if it persists the unit is faulty");
+        done += slice;
+    }
 }
 
 constexpr uint32_t kChunkFrames = 32768;
@@ -289,7 +306,7 @@ constexpr uint32_t kChunkFrames = 32768;
 // block would cost more than the rendering. The next chunk is read and the
 // last one written, each converted between interleaved and planar, on
 // threads of their own while this one renders.
-uint64_t renderFile(EffectUnit& unit, AudioReader& reader, AudioWriter& writer, const Automation& automation,
+uint64_t renderFile(EffectUnit& unit, AudioReader& reader, AudioWriter& writer, AutomationPlayer& automation,
                     const ProcessOptions& options, HostSide& host)
 {
     const int channels = reader.channels();
@@ -318,10 +335,7 @@ uint64_t renderFile(EffectUnit& unit, AudioReader& reader, AudioWriter& writer, 
         host.feed.chunk = &inChunks[slot];
         for (uint32_t offset = 0; offset < chunk; offset += options.blockFrames) {
             const uint32_t frames = std::min(options.blockFrames, chunk - offset);
-            host.feed.offset = offset;
-            host.feed.frames = frames;
-            host.transport.sampleTime = static_cast<double>(position);
-            renderBlock(unit, automation, position, frames, outChunks[slot].list(offset, frames));
+            renderBlock(unit, automation, host, position, offset, frames, outChunks[slot]);
             position += frames;
             progress.update(static_cast<int64_t>(position));
         }
@@ -376,12 +390,14 @@ ProcessSummary processFile(const CatalogEntry& component, const ProcessOptions& 
     }
     unit.initialize();
 
-    const uint64_t frames = renderFile(unit, reader, writer, automation, options, host);
+    AutomationPlayer player(automation);
+    const uint64_t frames = renderFile(unit, reader, writer, player, options, host);
     // SF_COUNT_MAX: a stream whose length the header does not give.
     if (static_cast<int64_t>(frames) < reader.promisedFrames() && reader.promisedFrames() != SF_COUNT_MAX)
         warnings.push_back("'" + options.input + "' promised " + std::to_string(reader.promisedFrames()) +
                            " frames but only " + std::to_string(frames) +
                            " could be read; the output holds those");
+    for (std::string& warning : automation.warningsPastEnd(frames)) warnings.push_back(std::move(warning));
     // The audio and the state appear together or not at all.
     writer.finish();
     if (stateFile) {

@@ -1,19 +1,12 @@
 #include "host/StateFile.h"
 
-#include <fstream>
-#include <iterator>
-#include <vector>
-
 #include "host/AtomicFile.h"
 #include "host/HostError.h"
+#include "host/InputFile.h"
 
 platform::CFRef<CFPropertyListRef> readPropertyListFile(const std::string& path)
 {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) throw HostError("cannot open state file '" + path + "'", "check the path");
-    const std::vector<char> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    if (in.bad())
-        throw HostError("cannot read state file '" + path + "'", "check that it is a readable file");
+    const std::string bytes = readInputFile(path, "state file", kMaxStateFileBytes);
     const platform::CFRef data(CFDataCreate(nullptr, reinterpret_cast<const UInt8*>(bytes.data()),
                                             static_cast<CFIndex>(bytes.size())));
     CFErrorRef error = nullptr;

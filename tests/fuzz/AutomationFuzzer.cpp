@@ -1,8 +1,8 @@
 // Parses arbitrary text as an automation file against a stand-in unit with
-// the flanger's parameter ids, names and ranges, then schedules the events
-// over blocks around each of them. Malformed files must end in UsageError,
-// nothing else; parsed ones must yield events inside their blocks and inside
-// the parameters' ranges.
+// the flanger's parameter ids, names and ranges, then plays the first values
+// of it. Malformed files must end in UsageError, nothing else; parsed ones
+// must yield immediate values inside the parameters' ranges, in frame order,
+// passing over no event.
 #include <fuzzer/FuzzedDataProvider.h>
 
 #include <cmath>
@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <sstream>
 #include <string>
+#include <vector>
 
 #include "host/Automation.h"
 #include "host/CommandLine.h"
@@ -39,7 +40,7 @@ ParameterDescription findParameter(std::string_view name)
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     FuzzedDataProvider input(data, size);
-    const auto block = input.ConsumeIntegralInRange<uint32_t>(1, 4096);
+    const auto batch = input.ConsumeIntegralInRange<size_t>(1, 16);
     std::istringstream text(input.ConsumeRemainingBytesAsString());
     Automation automation;
     try {
@@ -48,25 +49,35 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         return 0;
     }
 
-    for (const AutomationEvent& event : automation.events()) {
-        const uint64_t start = event.frame >= block ? event.frame - block : 0;
-        for (uint64_t blockStart = start; blockStart <= event.frame + block; blockStart += block) {
-            for (const AudioUnitParameterEvent& scheduled : automation.eventsForBlock(blockStart, block)) {
-                const ParameterDescription parameter = findParameter(std::to_string(scheduled.parameter));
-                const auto inRange = [&](float value) {
-                    return std::isfinite(value) && value >= parameter.min && value <= parameter.max;
-                };
-                if (scheduled.eventType == kParameterEvent_Immediate) {
-                    require(scheduled.eventValues.immediate.bufferOffset < block);
-                    require(inRange(scheduled.eventValues.immediate.value));
-                } else {
-                    const auto& ramp = scheduled.eventValues.ramp;
-                    require(ramp.startBufferOffset >= 0 && ramp.durationInFrames > 0);
-                    require(static_cast<uint64_t>(ramp.startBufferOffset) + ramp.durationInFrames <= block);
-                    require(inRange(ramp.startValue) && inRange(ramp.endValue));
-                }
+    // Long ramps have millions of steps; the first few thousand values show
+    // the order as well.
+    AutomationPlayer player(automation);
+    std::vector<AudioUnitParameterEvent> due(batch);
+    uint64_t previous = 0;
+    size_t reached = 0, played = 0;
+    while (played < 4096 && player.nextFrame() != UINT64_MAX) {
+        const uint64_t frame = player.nextFrame();
+        require(frame >= previous);
+        previous = frame;
+        size_t taken = 0;
+        while (const size_t count = player.take(frame, due)) {
+            require(count <= batch);
+            for (size_t i = 0; i < count; ++i) {
+                const AudioUnitParameterEvent& value = due[i];
+                const ParameterDescription parameter = findParameter(std::to_string(value.parameter));
+                require(value.eventType == kParameterEvent_Immediate);
+                require(value.eventValues.immediate.bufferOffset == 0);
+                const float v = value.eventValues.immediate.value;
+                require(std::isfinite(v) && v >= parameter.min && v <= parameter.max);
             }
+            taken += count;
         }
+        require(taken > 0 && player.nextFrame() > frame);
+        played += taken;
+        // No event in the list is passed over: the next value is due no later than it.
+        while (reached < automation.events().size() && automation.events()[reached].frame <= frame) ++reached;
+        require(reached == automation.events().size() ||
+                player.nextFrame() <= automation.events()[reached].frame);
     }
     return 0;
 }

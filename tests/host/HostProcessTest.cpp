@@ -1,5 +1,5 @@
-// auhost process end to end: settings, state, tempo, automation, files and
-// their failures.
+// auhost process end to end: settings, state, tempo, files and their
+// failures (automation has HostAutomationTest).
 
 #include <sndfile.h>
 
@@ -172,28 +172,6 @@ TEST_F(HostProcess, TempoReachesTheUnitOnlyWhenGiven)
     ASSERT_EQ(run({"process", "TestGain", in(), out(), "--set", "Tempo Probe=1"}).status, 0);
     output = readAudio(out());
     EXPECT_EQ(output.samples, std::vector<float>(output.samples.size(), 0.0f));
-}
-
-TEST_F(HostProcess, AutomationIsScheduledBeforeTheBlockItFallsIn)
-{
-    std::ofstream(path("auto.txt")) << "# gain moves\n"
-                                       "ramp 250 300 Gain = 0 3   # across three blocks\n"
-                                       "\n"
-                                       "set 150 0 = 0.5\n";
-    ASSERT_EQ(
-        run({"process", "TestGain", in(), out(), "--automation", path("auto.txt"), "--block", "100"}).status,
-        0);
-    const std::vector<std::string> expected = {
-        "render 0 100",   "set 0 50 0.5",         "render 100 100", "ramp 0 50 50 0 0.5",
-        "render 200 100", "ramp 0 0 100 0.5 1.5", "render 300 100", "ramp 0 0 100 1.5 2.5",
-        "render 400 100", "ramp 0 0 50 2.5 3",    "render 500 100", "render 600 100",
-        "render 700 100", "render 800 100",       "render 900 100"};
-    EXPECT_EQ(logLines(), expected);
-
-    std::ofstream(path("bad.txt")) << "set 0 Gain = 1\nset 10 Loudness = 1\n";
-    const RunResult bad = run({"process", "TestGain", in(), out(), "--automation", path("bad.txt")});
-    EXPECT_EQ(bad.status, 2);
-    EXPECT_THAT(bad.err, HasSubstr("bad.txt:2: 'TestGain' has no parameter 'Loudness'"));
 }
 
 TEST_F(HostProcess, BlocksAdvanceTheSampleTime)
