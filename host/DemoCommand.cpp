@@ -80,8 +80,8 @@ constexpr Showcase showcases[] = {
     // "Sync Tempo" 2 sweeps once a bar.
     {"FlangerUnit", "Stereo Sweepy synced at 90 BPM", "Stereo Sweepy", "Sync Tempo=2", 90.0},
     {"FlangerUnit", "Stereo Sweepy synced at 140 BPM", "Stereo Sweepy", "Sync Tempo=2", 140.0},
-    {"TiltEqUnit", "tilted up", "", "Shelf=0.85", 0.0},
-    {"TiltEqUnit", "tilted down", "", "Shelf=0.15", 0.0},
+    {"TiltEqUnit", "tilted up", "", "Shelf=0.75", 0.0},
+    {"TiltEqUnit", "tilted down", "", "Shelf=0.25", 0.0},
     {"TiltEqUnit", "bass lift", "", "Bass lift=0.85", 0.0},
     {"TiltEqUnit", "off", "", "On / Off=0", 0.0},
 };
@@ -247,8 +247,8 @@ const Command demoCommand{
     "named UNIT-NN-PRESET.wav, and prints one summary line per file. A preset whose\n"
     "parameter values equal an earlier one's is named, not rendered again. The\n"
     "FlangerUnit also plays 'Stereo Sweepy' locked to the tempo (Sync Tempo 2) at\n"
-    "90 and 140 BPM; the TiltEqUnit plays tilted up (Shelf 0.85), tilted down\n"
-    "(Shelf 0.15), with a bass lift (Bass lift 0.85) and off, each named\n"
+    "90 and 140 BPM; the TiltEqUnit plays tilted up (Shelf 0.75), tilted down\n"
+    "(Shelf 0.25), with a bass lift (Bass lift 0.85) and off, each named\n"
     "UNIT-SETTING.wav. The exit status is 1 if any file failed; a folder the demo\n"
     "created is removed if it stays empty.\n"
     "\n"
