@@ -139,10 +139,10 @@ std::vector<PresetDescription> distinctPrograms(const CatalogEntry& entry, std::
 bool render(const CatalogEntry& entry, const ProcessOptions& options, const std::string& label)
 {
     try {
-        std::printf("%-40s %s\n", label.c_str(), describe(processFile(entry, options)).c_str());
+        std::printf("%-60s %s\n", label.c_str(), describe(processFile(entry, options)).c_str());
         return true;
     } catch (const HostError& failure) {
-        std::printf("%-40s FAILED: %s\n", label.c_str(), failure.what());
+        std::printf("%-60s FAILED: %s\n", label.c_str(), failure.what());
         return false;
     }
 }
