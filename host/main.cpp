@@ -65,7 +65,8 @@ int main(int argc, char** argv)
         } catch (const HostError& error) {
             std::fprintf(stderr, "auhost %s: error: %s\n", name.c_str(), error.what());
             if (!error.hint.empty()) std::fprintf(stderr, "  %s\n", error.hint.c_str());
-            if (dynamic_cast<const UsageError*>(&error))
+            // Pointing at the help once is enough.
+            if (dynamic_cast<const UsageError*>(&error) && error.hint.find("--help") == std::string::npos)
                 std::fprintf(stderr, "  ('auhost %s --help' describes the command)\n", name.c_str());
             return dynamic_cast<const UsageError*>(&error) ? 2 : 1;
         } catch (const std::exception& error) {

@@ -208,6 +208,8 @@ TEST_F(HostAutomation, MalformedLinesSayWhatIsWrongAndWhere)
         EXPECT_EQ(result.status, 2) << message;
         EXPECT_THAT(result.err, HasSubstr(automation() + message));
         EXPECT_EQ(result.err.find('\0'), std::string::npos) << message;
+        // One pointer to the help, not two.
+        EXPECT_EQ(result.err.find("--help"), result.err.rfind("--help")) << result.err;
         EXPECT_FALSE(std::filesystem::exists(out())) << message;
     }
 
