@@ -20,8 +20,6 @@ using ::testing::Not;
 
 namespace {
 
-constexpr int kFloatWav = SF_FORMAT_WAV | SF_FORMAT_FLOAT;
-
 float input(size_t i, int)
 {
     return 0.25f + static_cast<float>(i % 97) / 512.0f;

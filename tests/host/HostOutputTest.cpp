@@ -26,8 +26,6 @@ extern char** environ;
 
 namespace {
 
-constexpr int kFloatWav = SF_FORMAT_WAV | SF_FORMAT_FLOAT;
-
 float tone(size_t i, int c)
 {
     return 0.5f * static_cast<float>(std::sin(0.01 * static_cast<double>(i) + c));

@@ -19,7 +19,6 @@ float ramp(size_t i, int c)
     return (static_cast<float>(i % 200) - 100.0f) / 256.0f * (c ? -1.0f : 1.0f);
 }
 
-constexpr int kFloatWav = SF_FORMAT_WAV | SF_FORMAT_FLOAT;
 constexpr int kPcm16Wav = SF_FORMAT_WAV | SF_FORMAT_PCM_16;
 
 } // namespace

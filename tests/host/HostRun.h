@@ -6,10 +6,15 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <sndfile.h>
+
 #include <filesystem>
 #include <functional>
 #include <string>
 #include <vector>
+
+// The format of most test inputs.
+inline constexpr int kFloatWav = SF_FORMAT_WAV | SF_FORMAT_FLOAT;
 
 struct RunResult {
     int status;
