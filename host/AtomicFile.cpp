@@ -108,6 +108,7 @@ AtomicFile::AtomicFile(std::string destinationPath) : destination(std::move(dest
         throw HostError("'" + destination + "' is a folder",
                         "name a file to write, e.g. '" +
                             (std::filesystem::path(destination) / "out.wav").string() + "'");
+    replacing = std::filesystem::exists(destination, error);
     const std::filesystem::path target(destination);
     const std::filesystem::path folder = target.has_parent_path() ? target.parent_path() : ".";
     std::string pattern = (folder / ("." + target.filename().string() + ".XXXXXX")).string();
@@ -149,13 +150,13 @@ void AtomicFile::write(const void* data, size_t size)
 void AtomicFile::startWriteback()
 {
     // Only a hint: finish()'s fsync still reports any failure.
-    sync_file_range(fd, 0, 0, SYNC_FILE_RANGE_WRITE);
+    if (replacing) sync_file_range(fd, 0, 0, SYNC_FILE_RANGE_WRITE);
 }
 
 void AtomicFile::finish()
 {
     if (fd < 0) return;
-    if (fsync(fd) != 0) fail("cannot write", destination, errno);
+    if (replacing && fsync(fd) != 0) fail("cannot write", destination, errno);
     const int closed = close(fd);
     fd = -1;
     if (closed != 0) fail("cannot write", destination, errno);

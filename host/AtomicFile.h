@@ -3,7 +3,10 @@
 // Writing a file so that it appears whole or not at all: the data go to a
 // temporary file in the destination's folder, renamed over the destination
 // only when complete. Dropping an uncommitted AtomicFile removes it, and so
-// does SIGINT, SIGTERM or SIGHUP while it exists.
+// does SIGINT, SIGTERM or SIGHUP while it exists. A file that replaces an
+// existing one is synced to disk before the rename, so that a power cut
+// leaves the old file or the new one, never an empty one; a new file is
+// not (nothing is lost if it is cut short), as with other tools.
 
 #include <string>
 
@@ -19,8 +22,8 @@ class AtomicFile {
     int descriptor() const { return fd; }
     // Writes all of the bytes; HostError on failure.
     void write(const void* data, size_t size);
-    // Starts writing what the file holds so far to the disk, without waiting,
-    // so that finish() has little left to wait for.
+    // When replacing a file: starts writing what the file holds so far to
+    // the disk, without waiting, so that finish() has little left to wait for.
     void startWriteback();
 
     // Flushes and closes; HostError on failure. Several files that must
@@ -33,6 +36,7 @@ class AtomicFile {
     std::string destination;
     std::string temporary;
     int fd = -1;
+    bool replacing = false; // synced before the rename
     int slot = -1; // in the table the signal handler cleans up
 };
 

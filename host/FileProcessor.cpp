@@ -310,8 +310,11 @@ uint64_t renderFile(EffectUnit& unit, AudioReader& reader, AudioWriter& writer, 
                     const ProcessOptions& options, HostSide& host)
 {
     const int channels = reader.channels();
-    const uint32_t chunkFrames =
-        (std::max(options.blockFrames, kChunkFrames) / options.blockFrames) * options.blockFrames;
+    // No larger than the file (as its header says) needs: filling unused
+    // buffers costs a short file more than its rendering.
+    const uint64_t wanted = std::min<uint64_t>(std::max(options.blockFrames, kChunkFrames), reader.frames());
+    const auto chunkFrames = static_cast<uint32_t>(
+        std::max<uint64_t>((wanted + options.blockFrames - 1) / options.blockFrames, 1) * options.blockFrames);
     PlanarChunk inChunks[2]{{channels, chunkFrames}, {channels, chunkFrames}};
     PlanarChunk outChunks[2]{{channels, chunkFrames}, {channels, chunkFrames}};
     // Reads and writes are each one at a time, so one interleaved buffer each.
