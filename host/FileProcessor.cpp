@@ -6,13 +6,13 @@
 #include <cstddef>
 #include <cstdio>
 #include <cstring>
-#include <future>
 
 #include "host/Automation.h"
 #include "host/CommandLine.h"
 #include "host/EffectUnit.h"
 #include "host/HostError.h"
 #include "host/StateFile.h"
+#include "host/Worker.h"
 
 namespace {
 
@@ -314,27 +314,33 @@ uint64_t renderFile(EffectUnit& unit, AudioReader& reader, AudioWriter& writer, 
     // buffers costs a short file more than its rendering.
     const uint64_t wanted = std::min<uint64_t>(std::max(options.blockFrames, kChunkFrames), reader.frames());
     const auto chunkFrames = static_cast<uint32_t>(
-        std::max<uint64_t>((wanted + options.blockFrames - 1) / options.blockFrames, 1) * options.blockFrames);
+        std::max<uint64_t>((wanted + options.blockFrames - 1) / options.blockFrames, 1) *
+        options.blockFrames);
     PlanarChunk inChunks[2]{{channels, chunkFrames}, {channels, chunkFrames}};
     PlanarChunk outChunks[2]{{channels, chunkFrames}, {channels, chunkFrames}};
     // Reads and writes are each one at a time, so one interleaved buffer each.
     std::vector<float> readBuffer(static_cast<size_t>(channels) * chunkFrames),
         writeBuffer(readBuffer.size());
+    // After the buffers their jobs use, so that they stop before those go.
+    Worker readerThread, writerThread;
+    uint32_t framesRead = 0;
     const auto readInto = [&](int slot) {
-        return std::async(std::launch::async, [&reader, &readBuffer, &inChunks, slot, chunkFrames] {
-            const auto frames = static_cast<uint32_t>(reader.read(readBuffer.data(), chunkFrames));
-            inChunks[slot].fromInterleaved(readBuffer.data(), frames);
-            return frames;
+        readerThread.start([&, slot] {
+            framesRead = static_cast<uint32_t>(reader.read(readBuffer.data(), chunkFrames));
+            inChunks[slot].fromInterleaved(readBuffer.data(), framesRead);
         });
+    };
+    const auto nextChunk = [&] {
+        readerThread.wait();
+        return framesRead;
     };
     // Only files long enough to make someone wait (over ten seconds).
     Progress progress(options.showProgress && reader.frames() > 10 * reader.sampleRate(), reader.frames());
     uint64_t position = 0;
     int slot = 0;
-    std::future<uint32_t> nextRead = readInto(slot);
-    std::future<void> pendingWrite;
-    while (const uint32_t chunk = nextRead.get()) {
-        nextRead = readInto(slot ^ 1);
+    readInto(slot);
+    while (const uint32_t chunk = nextChunk()) {
+        readInto(slot ^ 1);
         host.feed.chunk = &inChunks[slot];
         for (uint32_t offset = 0; offset < chunk; offset += options.blockFrames) {
             const uint32_t frames = std::min(options.blockFrames, chunk - offset);
@@ -344,14 +350,14 @@ uint64_t renderFile(EffectUnit& unit, AudioReader& reader, AudioWriter& writer, 
         }
         // The other slot's write must be done (and its errors seen) before
         // that slot is rendered into again.
-        if (pendingWrite.valid()) pendingWrite.get();
-        pendingWrite = std::async(std::launch::async, [&writer, &writeBuffer, &outChunks, slot, chunk] {
+        writerThread.wait();
+        writerThread.start([&, slot, chunk] {
             outChunks[slot].toInterleaved(writeBuffer.data(), chunk);
             writer.write(writeBuffer.data(), chunk);
         });
         slot ^= 1;
     }
-    if (pendingWrite.valid()) pendingWrite.get();
+    writerThread.wait();
     return position;
 }
 
