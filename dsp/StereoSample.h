@@ -19,6 +19,10 @@ using StereoIndex = int32_t __attribute__((vector_size(8)));
 using QuadSample = float __attribute__((vector_size(16)));
 using QuadIndex = int32_t __attribute__((vector_size(16)));
 
+// Left and right in double precision, for recursions whose rounding error
+// single precision would amplify into the output.
+using StereoDouble = double __attribute__((vector_size(16)));
+
 namespace dsp {
 
 // The channel code is written once for a Sample type: float for one channel,
@@ -29,10 +33,30 @@ template <> inline constexpr int kLanes<StereoSample> = 2;
 template <> inline constexpr int kLanes<StereoIndex> = 2;
 template <> inline constexpr int kLanes<QuadSample> = 4;
 template <> inline constexpr int kLanes<QuadIndex> = 4;
+template <> inline constexpr int kLanes<StereoDouble> = 2;
 
 template <typename Sample>
 using Index = std::conditional_t<kLanes<Sample> == 1, int32_t,
                                  std::conditional_t<kLanes<Sample> == 2, StereoIndex, QuadIndex>>;
+
+// The double-precision counterpart of float and StereoSample.
+template <typename Sample> using Wide = std::conditional_t<kLanes<Sample> == 1, double, StereoDouble>;
+
+template <typename Sample> Wide<Sample> widen(Sample v)
+{
+    if constexpr (kLanes<Sample> == 1)
+        return v;
+    else
+        return __builtin_convertvector(v, StereoDouble);
+}
+
+template <typename Sample> Sample narrow(Wide<Sample> v)
+{
+    if constexpr (kLanes<Sample> == 1)
+        return static_cast<float>(v);
+    else
+        return __builtin_convertvector(v, Sample);
+}
 
 template <typename Sample> Sample broadcast(float x)
 {

@@ -1,5 +1,6 @@
 #include "dsp/tilteq/ShelvingFilters.h"
 
+#include <algorithm>
 #include <cmath>
 #include <initializer_list>
 
@@ -19,7 +20,9 @@ void ShelvingFilter<Kind, Sample>::design(float frequency, float q, float gainDb
     if (q != cachedQ || frequency != cachedFrequency) {
         cachedQ = q;
         cachedFrequency = frequency;
-        omega = frequency * 6.2831855f / sampleRate;
+        // At or above Nyquist (a 10 kHz corner at 8 kHz) the design has no
+        // shelf left and can put its poles outside the unit circle.
+        omega = std::min(frequency, 0.49f * sampleRate) * 6.2831855f / sampleRate;
         alpha = std::sin(omega) / (q + q);
         cosOmega = std::cos(omega);
     }
@@ -49,17 +52,18 @@ void ShelvingFilter<Kind, Sample>::design(float frequency, float q, float gainDb
         rawA2 = (A + 1.0f) - (A - 1.0f) * c - s;
     }
     inverseA0 = 1.0f / a0;
-    b0 = rawB0 * inverseA0;
-    b1 = rawB1 * inverseA0;
-    b2 = rawB2 * inverseA0;
-    a1 = rawA1 * inverseA0;
-    a2 = rawA2 * inverseA0;
+    b0 = dsp::broadcast<dsp::Wide<Sample>>(rawB0 * inverseA0);
+    b1 = dsp::broadcast<dsp::Wide<Sample>>(rawB1 * inverseA0);
+    b2 = dsp::broadcast<dsp::Wide<Sample>>(rawB2 * inverseA0);
+    a1 = dsp::broadcast<dsp::Wide<Sample>>(rawA1 * inverseA0);
+    a2 = dsp::broadcast<dsp::Wide<Sample>>(rawA2 * inverseA0);
 }
 
 template <ShelfKind Kind, typename Sample> void ShelvingFilter<Kind, Sample>::clearChannel(int channel)
 {
-    for (Sample* s : {&state.in3, &state.in2, &state.in1, &state.out1, &state.out2, &state.currentOutput})
+    for (dsp::Wide<Sample>* s : {&state.in3, &state.in2, &state.in1, &state.out1, &state.out2})
         dsp::setLane(*s, channel, 0.0f);
+    dsp::setLane(state.currentOutput, channel, 0.0f);
 }
 
 template class ShelvingFilter<ShelfKind::Low, float>;

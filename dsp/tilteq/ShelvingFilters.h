@@ -11,7 +11,15 @@ enum class ShelfKind { Low, High };
 // Second-order cookbook shelf, moved sample by sample, for one channel
 // (float) or two in lockstep (StereoSample) that share one design. The
 // feed-forward part runs one sample late with its coefficients reversed, and
-// the stored inputs are shaped by a small cubic as they move down the history.
+// each input is shaped by a small cubic as it enters the history.
+//
+// The history holds one shaped copy of the input: the taps' near-exact
+// cancellation at low frequencies must see the same sequence, or the
+// difference between copies, amplified by the feedback's gain of about
+// 1/w0^2 below the corner, turns into large harmonics and a DC latch at low
+// corners and high rates. The recursion runs in double precision for the
+// same reason: single-precision rounding, amplified alike, left a DC offset
+// of -40 dBFS at 768 kHz.
 template <ShelfKind Kind, typename Sample> class ShelvingFilter {
   public:
     ShelvingFilter(float sampleRate, int32_t maxGainDb);
@@ -19,11 +27,11 @@ template <ShelfKind Kind, typename Sample> class ShelvingFilter {
     // The history one tick hands the next. An owner running many frames
     // keeps a copy in registers and puts it back after the run.
     struct State {
-        Sample in3 = dsp::broadcast<Sample>(0.0f);
-        Sample in2 = dsp::broadcast<Sample>(0.0f);
-        Sample in1 = dsp::broadcast<Sample>(0.0f);
-        Sample out1 = dsp::broadcast<Sample>(0.0f);
-        Sample out2 = dsp::broadcast<Sample>(0.0f);
+        dsp::Wide<Sample> in3{};
+        dsp::Wide<Sample> in2{};
+        dsp::Wide<Sample> in1{};
+        dsp::Wide<Sample> out1{};
+        dsp::Wide<Sample> out2{};
         Sample currentOutput = dsp::broadcast<Sample>(0.0f);
     };
     State state;
@@ -35,7 +43,7 @@ template <ShelfKind Kind, typename Sample> class ShelvingFilter {
         return tick(state, x, frequency, q, position);
     }
     Sample tick(State& s, Sample x, float frequency, float q, float position);
-    static void updateHistory(State& s, Sample x, Sample y);
+    static void updateHistory(State& s, Sample x, dsp::Wide<Sample> y);
 
     // Empties one channel's history after a non-finite value entered it.
     void clearChannel(int channel);
@@ -44,8 +52,10 @@ template <ShelfKind Kind, typename Sample> class ShelvingFilter {
     int32_t maxGainDb;
     float sampleRate;
     float inverseA0 = 0.0f;
-    float a1 = 0.0f, a2 = 0.0f;
-    float b0 = 0.0f, b1 = 0.0f, b2 = 0.0f;
+    // Computed in single precision, kept in double (in every lane) for the
+    // recursion.
+    dsp::Wide<Sample> a1{}, a2{};
+    dsp::Wide<Sample> b0{}, b1{}, b2{};
     // The design cache starts empty: NaN never compares equal, so the first
     // call computes every term.
     static constexpr float kEmpty = __builtin_nanf("");
@@ -77,33 +87,32 @@ template <ShelfKind Kind, typename Sample>
 {
     const auto gain = static_cast<float>(maxGainDb);
     calcCoefficients(frequency, q, gain + (1.0f - position) * gain * -2.0f);
-    const Sample y = b0 * s.in3 + b1 * s.in2 + b2 * s.in1 - a1 * s.out1 - a2 * s.out2;
-    s.currentOutput = y;
+    const dsp::Wide<Sample> y = b0 * s.in3 + b1 * s.in2 + b2 * s.in1 - a1 * s.out1 - a2 * s.out2;
+    s.currentOutput = dsp::narrow<Sample>(y);
     updateHistory(s, x, y);
-    return y;
+    return s.currentOutput;
 }
 
-// Mild cubic colouring of the history. The cubic folds back above |v| = 13
-// and diverges beyond, so the value is held to +-12 first: a loud bass input
-// would otherwise run the cascade to infinity.
-template <typename Sample> Sample shape(Sample v, float k)
+// Mild cubic colouring of the history: sigma(v, k). It folds back above
+// |v| = 13 and diverges beyond, so the input is held to +-12 first (a loud
+// bass input would otherwise run the cascade to infinity); sigma maps
+// [-12, 12] into itself, so one clamp serves a chain of them.
+template <typename Sample> Sample sigma(Sample v, float k)
 {
-    v = dsp::minimum(dsp::maximum(v, -12.0f), 12.0f);
     return v + (v - k) * -0.002f * v * v;
 }
 
 template <ShelfKind Kind, typename Sample>
-void ShelvingFilter<Kind, Sample>::updateHistory(State& s, Sample x, Sample y)
+void ShelvingFilter<Kind, Sample>::updateHistory(State& s, Sample x, dsp::Wide<Sample> y)
 {
-    if constexpr (Kind == ShelfKind::Low) {
-        s.in3 = shape(s.in2, 0.08f);
-        s.in2 = shape(s.in1, -0.05f);
-        s.in1 = shape(x, -0.01f);
-    } else {
-        s.in3 = shape(s.in2, 0.05f);
-        s.in2 = shape(s.in1, -0.04f);
-        s.in1 = x;
-    }
+    s.in3 = s.in2;
+    s.in2 = s.in1;
+    // The shaping a sample would meet on its way down the history, all at once.
+    const Sample v = dsp::minimum(dsp::maximum(x, -12.0f), 12.0f);
+    if constexpr (Kind == ShelfKind::Low)
+        s.in1 = dsp::widen(sigma(sigma(sigma(v, -0.01f), -0.05f), 0.08f));
+    else
+        s.in1 = dsp::widen(sigma(sigma(v, -0.04f), 0.05f));
     s.out2 = s.out1;
     s.out1 = y;
 }

@@ -63,7 +63,16 @@ class TiltEqEngine {
     Settings settings() const;
     Running running() const;
     void keep(const Running& r);
+    // Frames at most processRun() takes at once.
+    static constexpr uint32_t kRun = 64;
+    // Fast path: false, with nothing changed, when a value went non-finite.
+    bool processRun(const Settings& s, float* left, float* right, uint32_t frames);
+    void processFrames(const Settings& s, float* left, float* right, uint32_t frames);
     StereoSample frame(Running& r, const Settings& s, StereoSample in);
+    static void smooth(Running& r, const Settings& s);
+    static float cornerOf(float smoothedFrequency);
+    static float qOf(const Settings& s);
+    static StereoSample output(const Settings& s, StereoSample stage);
     // Cold path: puts back to work whatever a non-finite value stopped, and
     // returns the output with each non-finite sample silenced.
     StereoSample recover(StereoSample out);

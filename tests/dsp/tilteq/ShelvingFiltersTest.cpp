@@ -72,13 +72,32 @@ TEST(ShelvingFilters, OutputLagsInputByOneSample)
 
 TEST(ShelvingFilters, HistoryShapingAndItsClamp)
 {
-    // The high shelf stores its newest input as it is; the low shelf stores
-    // sigma(x, -0.01) = x + (x + 0.01) * -0.002 * x^2, which is 0.99798 for 1.
-    EXPECT_EQ(secondOutput<HighShelf>(1.0f), 2.0f * secondOutput<HighShelf>(0.5f));
-    const auto sigma = [](float v) { return v + (v + 0.01f) * -0.002f * v * v; };
-    EXPECT_NEAR(secondOutput<LowShelf>(1.0f) / secondOutput<LowShelf>(0.5f), 0.99798f / sigma(0.5f), 1e-6f);
+    // Each input is shaped once as it enters the history, by sigma(v, k) =
+    // v + (v - k) * -0.002 * v^2 with k -0.04 then 0.05 (high shelf) or
+    // -0.01, -0.05 then 0.08 (low shelf): 1 is stored as 0.99400 or 0.99408.
+    const auto sigma = [](float v, float k) { return v + (v - k) * -0.002f * v * v; };
+    const auto high = [&](float v) { return sigma(sigma(v, -0.04f), 0.05f); };
+    const auto low = [&](float v) { return sigma(sigma(sigma(v, -0.01f), -0.05f), 0.08f); };
+    EXPECT_NEAR(secondOutput<HighShelf>(1.0f) / secondOutput<HighShelf>(0.5f), high(1.0f) / high(0.5f),
+                1e-6f);
+    EXPECT_NEAR(secondOutput<LowShelf>(1.0f) / secondOutput<LowShelf>(0.5f), low(1.0f) / low(0.5f), 1e-6f);
+    EXPECT_NEAR(low(1.0f), 0.99408f, 1e-5f);
+
+    // Every tap sees that one stored value: an impulse leaves b2, b1, b0
+    // times the same shaped value, so its first three outputs scale alike
+    // with level (copies shaped anew at each place would not).
+    for (float level : {1.0f, 3.0f}) {
+        LowShelf a(kRate, 12), b(kRate, 12);
+        a.tick(level, 1000.0f, 0.7071f, 1.0f);
+        b.tick(0.5f, 1000.0f, 0.7071f, 1.0f);
+        for (int n = 0; n < 3; ++n)
+            EXPECT_NEAR(a.tick(0.0f, 1000.0f, 0.7071f, 1.0f) / b.tick(0.0f, 1000.0f, 0.7071f, 1.0f),
+                        low(level) / low(0.5f), 1e-5f)
+                << level << " " << n;
+    }
+
     // Beyond +-12 the value is held at 12 first instead of folding back.
-    EXPECT_NEAR(secondOutput<LowShelf>(12.0f) / secondOutput<LowShelf>(1.0f), sigma(12.0f) / 0.99798f, 1e-5f);
+    EXPECT_NEAR(secondOutput<LowShelf>(12.0f) / secondOutput<LowShelf>(1.0f), low(12.0f) / low(1.0f), 1e-5f);
     EXPECT_EQ(secondOutput<LowShelf>(100.0f), secondOutput<LowShelf>(12.0f));
     EXPECT_EQ(secondOutput<LowShelf>(-1e30f), secondOutput<LowShelf>(-12.0f));
     EXPECT_NE(secondOutput<LowShelf>(11.9f), secondOutput<LowShelf>(12.0f));
