@@ -37,7 +37,7 @@ class AtomicFile {
     std::string temporary;
     int fd = -1;
     bool replacing = false; // synced before the rename
-    int slot = -1; // in the table the signal handler cleans up
+    int slot = -1;          // in the table the signal handler cleans up
 };
 
 // Whether both paths name one existing file (same device and inode).
