@@ -321,9 +321,9 @@ uint64_t renderFile(EffectUnit& unit, AudioReader& reader, AudioWriter& writer, 
     // Reads and writes are each one at a time, so one interleaved buffer each.
     std::vector<float> readBuffer(static_cast<size_t>(channels) * chunkFrames),
         writeBuffer(readBuffer.size());
-    // After the buffers their jobs use, so that they stop before those go.
-    Worker readerThread, writerThread;
     uint32_t framesRead = 0;
+    // After everything their jobs use, so that they stop before that goes.
+    Worker readerThread, writerThread;
     const auto readInto = [&](int slot) {
         readerThread.start([&, slot] {
             framesRead = static_cast<uint32_t>(reader.read(readBuffer.data(), chunkFrames));

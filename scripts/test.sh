@@ -2,7 +2,7 @@
 # Builds and runs the whole test suite: a formatting check, a Release build
 # (GCC) and its tests, one clang AddressSanitizer + UndefinedBehaviorSanitizer
 # build serving both the tests and the libFuzzer targets, a ThreadSanitizer
-# build (GCC) of the framework, unit and platform suites, and a short run of every
+# build (GCC) of the framework, unit, platform and host suites, and a short run of every
 # fuzz target. Installs missing packages first.
 # Usage: scripts/test.sh   (FUZZ_SECONDS=N to fuzz longer per target; 0 skips)
 set -euo pipefail
@@ -34,9 +34,9 @@ ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
 # GCC: its ThreadSanitizer runtime is a shared library, so the tests' own
 # operator new (the allocation counter) replaces the runtime's; clang's
 # static runtime would clash with it.
-step "ThreadSanitizer build and the framework, unit and platform suites"
+step "ThreadSanitizer build and the framework, unit, platform and host suites"
 tsan_suites=(au/au_tests core/units_tests platform/corefoundation/corefoundation_tests
-             platform/components/components_tests platform/audiounit/audiounit_tests)
+             platform/components/components_tests platform/audiounit/audiounit_tests host/host_tests)
 cmake -S . -B build-tsan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="$sanitizer_flags" -DVOK_SANITIZE=thread >/dev/null
 cmake --build build-tsan -j "$jobs" --target "${tsan_suites[@]##*/}"
