@@ -167,6 +167,8 @@ CGContextRef CGBitmapContextCreate(void* data, size_t width, size_t height, size
     context->cr = cairo_create(context->mirror);
     const cairo_matrix_t base = flip(static_cast<double>(height));
     cairo_set_matrix(context->cr, &base);
+    // Quartz's default; Cairo's is 2.
+    cairo_set_line_width(context->cr, 1);
     return context;
 }
 

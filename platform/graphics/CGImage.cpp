@@ -140,5 +140,5 @@ size_t CGImageGetHeight(CGImageRef image)
 
 CGImageAlphaInfo CGImageGetAlphaInfo(CGImageRef image)
 {
-    return image ? image->alphaInfo : CGImageAlphaInfo{kCGImageAlphaNone};
+    return image ? image->alphaInfo : kCGImageAlphaNone;
 }

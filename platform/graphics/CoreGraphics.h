@@ -92,31 +92,29 @@ enum {
 };
 
 typedef uint32_t CGImageAlphaInfo;
-enum {
-    kCGImageAlphaNone = 0,
-    kCGImageAlphaPremultipliedLast = 1,
-    kCGImageAlphaPremultipliedFirst = 2,
-    kCGImageAlphaLast = 3,
-    kCGImageAlphaFirst = 4,
-    kCGImageAlphaNoneSkipLast = 5,
-    kCGImageAlphaNoneSkipFirst = 6,
-    kCGImageAlphaOnly = 7,
-};
+// Typed constants rather than enumerators, so that alpha info and byte order
+// combine with | as callers write them.
+inline constexpr CGImageAlphaInfo kCGImageAlphaNone = 0;
+inline constexpr CGImageAlphaInfo kCGImageAlphaPremultipliedLast = 1;
+inline constexpr CGImageAlphaInfo kCGImageAlphaPremultipliedFirst = 2;
+inline constexpr CGImageAlphaInfo kCGImageAlphaLast = 3;
+inline constexpr CGImageAlphaInfo kCGImageAlphaFirst = 4;
+inline constexpr CGImageAlphaInfo kCGImageAlphaNoneSkipLast = 5;
+inline constexpr CGImageAlphaInfo kCGImageAlphaNoneSkipFirst = 6;
+inline constexpr CGImageAlphaInfo kCGImageAlphaOnly = 7;
 
 // Alpha info in the low bits, byte order above. The default byte order is
 // big-endian: kCGImageAlphaPremultipliedFirst alone means bytes A, R, G, B.
 typedef uint32_t CGBitmapInfo;
-enum {
-    kCGBitmapAlphaInfoMask = 0x1F,
-    kCGBitmapFloatComponents = 1u << 8,
-    kCGBitmapByteOrderMask = 0x7000,
-    kCGBitmapByteOrderDefault = 0u << 12,
-    kCGBitmapByteOrder16Little = 1u << 12,
-    kCGBitmapByteOrder32Little = 2u << 12,
-    kCGBitmapByteOrder16Big = 3u << 12,
-    kCGBitmapByteOrder32Big = 4u << 12,
-    kCGBitmapByteOrder32Host = kCGBitmapByteOrder32Little,
-};
+inline constexpr CGBitmapInfo kCGBitmapAlphaInfoMask = 0x1F;
+inline constexpr CGBitmapInfo kCGBitmapFloatComponents = 1u << 8;
+inline constexpr CGBitmapInfo kCGBitmapByteOrderMask = 0x7000;
+inline constexpr CGBitmapInfo kCGBitmapByteOrderDefault = 0u << 12;
+inline constexpr CGBitmapInfo kCGBitmapByteOrder16Little = 1u << 12;
+inline constexpr CGBitmapInfo kCGBitmapByteOrder32Little = 2u << 12;
+inline constexpr CGBitmapInfo kCGBitmapByteOrder16Big = 3u << 12;
+inline constexpr CGBitmapInfo kCGBitmapByteOrder32Big = 4u << 12;
+inline constexpr CGBitmapInfo kCGBitmapByteOrder32Host = kCGBitmapByteOrder32Little;
 
 typedef int32_t CGColorRenderingIntent;
 enum {
