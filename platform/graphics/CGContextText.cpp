@@ -1,10 +1,15 @@
 // Text: Mac Roman bytes drawn with a fontconfig-matched face through the
 // text matrix, which places glyph space (y upwards) in user space.
 
+#include <cairo-ft.h>
+#include <fontconfig/fontconfig.h>
+
 #include <cmath>
 #include <cstring>
+#include <map>
 #include <string>
 #include <string_view>
+#include <tuple>
 
 #include "platform/graphics/CGContext.h"
 
@@ -65,6 +70,41 @@ bool takeSuffix(std::string& name, std::string_view suffix)
 // metrics of the Helvetica-compatible face.
 constexpr double kUnderlinePosition = 0.106;
 constexpr double kUnderlineThickness = 0.073;
+
+// The face fontconfig matches to a family and style ("Helvetica" resolves
+// to a metric-compatible face), made once per process and kept.
+cairo_font_face_t* fontFace(const CGContext::State& state)
+{
+    using Key = std::tuple<std::string, bool, bool>;
+    static auto* faces = new std::map<Key, cairo_font_face_t*>;
+    // Fontconfig holds what it read of its configuration until it is shut
+    // down; doing so at exit leaves leak checkers nothing to report. The
+    // faces stay: nothing draws after exit.
+    struct FontconfigShutdown {
+        ~FontconfigShutdown() { FcFini(); }
+    };
+    static FontconfigShutdown shutdown;
+    const Key key{state.fontFamily, state.bold, state.italic};
+    const auto found = faces->find(key);
+    if (found != faces->end()) return found->second;
+
+    FcPattern* pattern = FcPatternCreate();
+    FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>(state.fontFamily.c_str()));
+    FcPatternAddInteger(pattern, FC_WEIGHT, state.bold ? FC_WEIGHT_BOLD : FC_WEIGHT_REGULAR);
+    FcPatternAddInteger(pattern, FC_SLANT, state.italic ? FC_SLANT_ITALIC : FC_SLANT_ROMAN);
+    FcConfigSubstitute(nullptr, pattern, FcMatchPattern);
+    FcDefaultSubstitute(pattern);
+    FcResult result;
+    FcPattern* match = FcFontMatch(nullptr, pattern, &result);
+    // Without any font at all, Cairo's own fallback.
+    cairo_font_face_t* face =
+        match ? cairo_ft_font_face_create_for_pattern(match)
+              : cairo_toy_font_face_create("", CAIRO_FONT_SLANT_NORMAL, CAIRO_FONT_WEIGHT_NORMAL);
+    if (match) FcPatternDestroy(match);
+    FcPatternDestroy(pattern);
+    faces->emplace(key, face);
+    return face;
+}
 
 } // namespace
 
@@ -138,9 +178,7 @@ void CGContextShowText(CGContextRef c, const char* string, size_t length)
         PathKeeper keeper(cr);
         const cairo_matrix_t textSpace = {tm.a, tm.b, tm.c, tm.d, tm.tx, tm.ty};
         cairo_transform(cr, &textSpace);
-        cairo_select_font_face(cr, state.fontFamily.c_str(),
-                               state.italic ? CAIRO_FONT_SLANT_ITALIC : CAIRO_FONT_SLANT_NORMAL,
-                               state.bold ? CAIRO_FONT_WEIGHT_BOLD : CAIRO_FONT_WEIGHT_NORMAL);
+        cairo_set_font_face(cr, fontFace(state));
         // Glyph space grows upwards; Cairo's font space downwards.
         cairo_matrix_t fontMatrix;
         cairo_matrix_init_scale(&fontMatrix, size, -size);

@@ -1,6 +1,7 @@
 #include "platform/graphics/ImageDecoder.h"
 
 #include <gdk-pixbuf/gdk-pixbuf.h>
+#include <sys/stat.h>
 
 #include <cstdio>
 #include <memory>
@@ -42,6 +43,26 @@ struct ObjectUnref {
 struct FileClose {
     void operator()(FILE* file) const { std::fclose(file); }
 };
+
+// gdk-pixbuf's BMP loader allocates as much as the headers say they take
+// before reading them: the offset of the pixels, the size of the info
+// header and (Windows info headers) the palette of four bytes per colour
+// used. None can exceed the file.
+bool bmpHeadersFit(FILE* file)
+{
+    unsigned char header[50];
+    struct stat status;
+    if (std::fread(header, 1, sizeof header, file) != sizeof header || fstat(fileno(file), &status) != 0)
+        return false;
+    std::rewind(file);
+    auto word = [&header](size_t at) {
+        return uint32_t{header[at]} | uint32_t{header[at + 1]} << 8 | uint32_t{header[at + 2]} << 16 |
+               uint32_t{header[at + 3]} << 24;
+    };
+    const auto size = static_cast<uint64_t>(status.st_size);
+    const uint32_t infoSize = word(14);
+    return word(10) <= size && infoSize <= size && (infoSize < 40 || uint64_t{word(46)} * 4 <= size);
+}
 
 // Feeds the file to the loader; false when either gives up.
 bool feed(GdkPixbufLoader* loader, FILE* file)
@@ -98,7 +119,7 @@ CGImageRef decodeImageFile(const char* path, OSType fileType, OSErr* status)
     const char* type = loaderType(fileType);
     if (!type) return nullptr;
     const std::unique_ptr<FILE, FileClose> file(std::fopen(path, "rb"));
-    if (!file) return nullptr;
+    if (!file || (fileType == kQTFileTypeBMP && !bmpHeadersFit(file.get()))) return nullptr;
     GError* error = nullptr;
     const std::unique_ptr<GdkPixbufLoader, ObjectUnref> loader(gdk_pixbuf_loader_new_with_type(type, &error));
     if (error) g_error_free(error);

@@ -7,8 +7,8 @@
 
 namespace platform::detail {
 
-// Most pixels a decoded file may have (256 MiB of them).
-inline constexpr size_t kMaxImagePixels = size_t{1} << 26;
+// Most pixels a decoded file may have (64 MiB of them).
+inline constexpr size_t kMaxImagePixels = size_t{1} << 24;
 
 // The image in the file at path, read as fileType (kQTFileTypePNG, BMP or
 // JPEG), premultiplied; PNG keeps its alpha, the others are opaque. Null,

@@ -8,8 +8,9 @@
 // its alpha; BMP and JPEG are opaque. No importer exists for PICT files.
 //
 // Hostile files fail cleanly: undecodable data, the wrong format for the
-// importer, a side above 32767 pixels or more than 2^26 pixels (256 MiB of
-// pixels) give codecErr and allocate nothing of that size.
+// importer, a side above 32767 pixels or more than 2^24 pixels (64 MiB of
+// pixels), headers that claim more than the file holds, give codecErr and
+// allocate nothing of that size.
 //
 // Main thread only (one importer is used by one thread at a time).
 
