@@ -395,32 +395,36 @@ void CGContextDrawPath(CGContextRef c, CGPathDrawingMode mode)
     }
 }
 
-void CGContextFillRect(CGContextRef c, CGRect rect)
+namespace {
+
+// A path of one shape in place of the current one, drawn.
+void drawShape(CGContextRef c, void (*add)(CGContextRef, CGRect), CGRect rect, CGPathDrawingMode mode)
 {
     cairo_new_path(c->cr);
-    CGContextAddRect(c, rect);
-    CGContextFillPath(c);
+    add(c, rect);
+    CGContextDrawPath(c, mode);
+}
+
+} // namespace
+
+void CGContextFillRect(CGContextRef c, CGRect rect)
+{
+    drawShape(c, CGContextAddRect, rect, kCGPathFill);
 }
 
 void CGContextStrokeRect(CGContextRef c, CGRect rect)
 {
-    cairo_new_path(c->cr);
-    CGContextAddRect(c, rect);
-    CGContextStrokePath(c);
+    drawShape(c, CGContextAddRect, rect, kCGPathStroke);
 }
 
 void CGContextFillEllipseInRect(CGContextRef c, CGRect rect)
 {
-    cairo_new_path(c->cr);
-    CGContextAddEllipseInRect(c, rect);
-    CGContextFillPath(c);
+    drawShape(c, CGContextAddEllipseInRect, rect, kCGPathFill);
 }
 
 void CGContextStrokeEllipseInRect(CGContextRef c, CGRect rect)
 {
-    cairo_new_path(c->cr);
-    CGContextAddEllipseInRect(c, rect);
-    CGContextStrokePath(c);
+    drawShape(c, CGContextAddEllipseInRect, rect, kCGPathStroke);
 }
 
 void CGContextClearRect(CGContextRef c, CGRect rect)
