@@ -12,6 +12,8 @@
 //
 // Objects are reference counted: Create functions return one reference,
 // Retain adds one, Release gives one back (Release of NULL does nothing).
+// Every other call needs a context, image or provider that is not NULL;
+// callers without a context skip their drawing.
 //
 // Thread safety: one context, image or provider is used by one thread at a
 // time; different objects may be used on different threads.
