@@ -180,6 +180,16 @@ ComponentInstance OpenComponent(Component component)
     return instance;
 }
 
+OSErr OpenADefaultComponent(OSType componentType, OSType componentSubType, ComponentInstance* instance)
+{
+    if (!instance) return static_cast<OSErr>(paramErr);
+    *instance = nullptr;
+    const ComponentDescription looking{componentType, componentSubType, 0, 0, 0};
+    const Component component = FindNextComponent(nullptr, &looking);
+    if (!component) return static_cast<OSErr>(invalidComponentID);
+    return OpenAComponent(component, instance);
+}
+
 OSErr CloseComponent(ComponentInstance instance)
 {
     if (!hasTag(instance, RecordTag::instance)) return static_cast<OSErr>(badComponentInstance);

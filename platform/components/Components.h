@@ -123,6 +123,9 @@ OSErr GetComponentInfo(Component component, ComponentDescription* description, s
 OSErr OpenAComponent(Component component, ComponentInstance* instance);
 // The instance, or null if the open failed.
 ComponentInstance OpenComponent(Component component);
+// Opens the first registered component of the type and subtype, of any
+// manufacturer; invalidComponentID, with *instance null, when there is none.
+OSErr OpenADefaultComponent(OSType componentType, OSType componentSubType, ComponentInstance* instance);
 // Sends the close selector (argument word 0: the instance) and frees the
 // instance whatever it answers; returns the answer.
 OSErr CloseComponent(ComponentInstance instance);
