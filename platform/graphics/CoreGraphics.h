@@ -239,11 +239,11 @@ void CGDataProviderRelease(CGDataProviderRef provider);
 // An image holds its own copy of the pixels: the provider is read once, in
 // CGImageCreate, and not kept.
 
-// Supported: 8 bits per component, RGB colour space, 32 bits per pixel with
-// any alpha info but kCGImageAlphaOnly (and either byte order), or 24 bits
-// per pixel with kCGImageAlphaNone. bytesPerRow must cover a row. decode
-// must be NULL. Sides up to 32767 pixels. NULL when any of this fails or the
-// provider supplies fewer bytes than the image needs.
+// Supported: 8 bits per component, an RGB colour space (NULL means device
+// RGB), 32 bits per pixel with alpha first or last, premultiplied or not, or
+// none-skip first or last, in default, big or little 32-bit byte order.
+// bytesPerRow must cover a row. decode must be NULL. Sides up to 32767 pixels. NULL when any of this fails or
+// the provider supplies fewer bytes than the image needs.
 CGImageRef CGImageCreate(size_t width, size_t height, size_t bitsPerComponent, size_t bitsPerPixel,
                          size_t bytesPerRow, CGColorSpaceRef space, CGBitmapInfo bitmapInfo,
                          CGDataProviderRef provider, const CGFloat decode[], bool shouldInterpolate,

@@ -1,0 +1,36 @@
+#pragma once
+
+// A port: a 32-bit pixel map (A, R, G, B bytes) with its colours and the
+// Quartz context begun on it, if any.
+
+#include "platform/graphics/QuickDraw.h"
+
+struct OpaqueGrafPtr {
+    PixMap pixMap{};
+    // What a PixMapHandle points to.
+    PixMap* pixMapPointer = &pixMap;
+    bool ownsPixels = false;
+    int lockCount = 0;
+    RGBColor foreColor{0, 0, 0};
+    RGBColor backColor{0xFFFF, 0xFFFF, 0xFFFF};
+    CGContextRef begunContext = nullptr;
+
+    OpaqueGrafPtr() = default;
+    OpaqueGrafPtr(const OpaqueGrafPtr&) = delete;
+    OpaqueGrafPtr& operator=(const OpaqueGrafPtr&) = delete;
+
+    size_t rowBytes() const { return static_cast<size_t>(pixMap.rowBytes & 0x3FFF); }
+    size_t width() const { return static_cast<size_t>(pixMap.bounds.right - pixMap.bounds.left); }
+    size_t height() const { return static_cast<size_t>(pixMap.bounds.bottom - pixMap.bounds.top); }
+};
+
+namespace platform::detail {
+
+// The port whose pixel map pm is; null for null.
+OpaqueGrafPtr* portOf(PixMapHandle pm);
+
+// A Quartz context on the port's pixels (see QDBeginCGContext), owned by
+// the caller; null when it cannot be made.
+CGContextRef newPortContext(OpaqueGrafPtr* port);
+
+} // namespace platform::detail
