@@ -31,10 +31,11 @@ struct Loaded {
 };
 
 std::mutex registryMutex;
-// Loaded bundles by identifier; never unloaded.
+// Loaded bundles by identifier; never unloaded, and never destroyed, so that
+// they stay valid for code that runs at exit.
 std::map<std::string, Loaded, std::less<>>& registry()
 {
-    static std::map<std::string, Loaded, std::less<>> loaded;
+    static auto& loaded = *new std::map<std::string, Loaded, std::less<>>;
     return loaded;
 }
 
