@@ -6,8 +6,8 @@
 #include "toolkit/COffscreenContext.h"
 #include "toolkit/QuartzStatics.h"
 
-using toolkit::test::inkColumns;
-using toolkit::test::inkRows;
+using toolkit::test::Axis;
+using toolkit::test::ink;
 using toolkit::test::pixelAt;
 
 // Fontconfig keeps what it allocates for the fonts it matched until the
@@ -273,12 +273,12 @@ TEST_F(DrawContext, TextAlignsAgainstItsMeasuredWidth)
         context->setFillColor(kBlackCColor);
         context->fillRect(CRect(0, 0, 120, 30));
         context->drawString(text, box, 0, c.align);
-        const auto columns = inkColumns(*context, CRect(0, 0, 120, 30), kBlackCColor);
+        const auto columns = ink(*context, CRect(0, 0, 120, 30), kBlackCColor, Axis::columns);
         EXPECT_GE(columns.first, c.start);
         EXPECT_LE(columns.first, c.start + 2);
         EXPECT_LE(columns.last, c.start + width);
         EXPECT_GE(columns.last, c.start + width - 3);
-        const auto rows = inkRows(*context, CRect(0, 0, 120, 30), kBlackCColor);
+        const auto rows = ink(*context, CRect(0, 0, 120, 30), kBlackCColor, Axis::rows);
         EXPECT_LE(rows.last, baseline);
         EXPECT_GE(rows.last, baseline - 1);
         EXPECT_GE(rows.first, baseline - 10); // cap height of a 12 point face
@@ -289,5 +289,5 @@ TEST_F(DrawContext, TextAlignsAgainstItsMeasuredWidth)
     context->setFillColor(kBlackCColor);
     context->fillRect(CRect(0, 0, 120, 30));
     context->drawString(nullptr, box);
-    EXPECT_EQ(inkColumns(*context, CRect(0, 0, 120, 30), kBlackCColor).first, -1);
+    EXPECT_EQ(ink(*context, CRect(0, 0, 120, 30), kBlackCColor, Axis::columns).first, -1);
 }

@@ -25,34 +25,25 @@ inline CColor pixelAt(CDrawContext& context, int x, int y)
     return {pixel[1], pixel[2], pixel[3], pixel[0]};
 }
 
-// The rows (or columns) from first to last that hold a pixel other than
+// The first and last column (or row) of area that holds a pixel other than
 // background; {-1, -1} when none.
 struct Span {
     int first = -1;
     int last = -1;
 };
 
-inline Span inkColumns(CDrawContext& context, const CRect& area, const CColor& background)
-{
-    Span span;
-    for (int x = area.left; x < area.right; ++x)
-        for (int y = area.top; y < area.bottom; ++y)
-            if (pixelAt(context, x, y) != background) {
-                if (span.first < 0) span.first = x;
-                span.last = x;
-                break;
-            }
-    return span;
-}
+enum class Axis { columns, rows };
 
-inline Span inkRows(CDrawContext& context, const CRect& area, const CColor& background)
+inline Span ink(CDrawContext& context, const CRect& area, const CColor& background, Axis axis)
 {
+    const bool columns = axis == Axis::columns;
     Span span;
-    for (int y = area.top; y < area.bottom; ++y)
-        for (int x = area.left; x < area.right; ++x)
-            if (pixelAt(context, x, y) != background) {
-                if (span.first < 0) span.first = y;
-                span.last = y;
+    for (int line = columns ? area.left : area.top; line < (columns ? area.right : area.bottom); ++line)
+        for (int across = columns ? area.top : area.left; across < (columns ? area.bottom : area.right);
+             ++across)
+            if (pixelAt(context, columns ? line : across, columns ? across : line) != background) {
+                if (span.first < 0) span.first = line;
+                span.last = line;
                 break;
             }
     return span;
