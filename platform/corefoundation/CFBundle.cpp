@@ -6,6 +6,7 @@
 #include <string>
 #include <system_error>
 
+#include "platform/corefoundation/CFBundleInternal.h"
 #include "platform/corefoundation/CFInternal.h"
 
 using platform::detail::Object;
@@ -103,4 +104,9 @@ CFStringRef CFBundleGetIdentifier(CFBundleRef bundle)
     CFTypeRef identifier = CFDictionaryGetValue(bundle->info, CFSTR("CFBundleIdentifier"));
     return identifier && CFGetTypeID(identifier) == CFStringGetTypeID() ? static_cast<CFStringRef>(identifier)
                                                                         : nullptr;
+}
+
+CFBundleRef platform::detail::createBundle(CFURLRef url, CFDictionaryRef info)
+{
+    return new __CFBundle(url, info);
 }

@@ -429,3 +429,5 @@ Boolean CFPropertyListIsValid(CFPropertyListRef plist, CFPropertyListFormat form
 #endif
 
 #pragma GCC visibility pop
+
+#include "platform/corefoundation/CFBundleLookup.h"
