@@ -4,9 +4,11 @@
 // access without the C API's copies, and the containers' entry helpers.
 
 #include <atomic>
+#include <chrono>
 #include <string>
 #include <string_view>
 
+#include "platform/corefoundation/CFDate.h"
 #include "platform/corefoundation/CoreFoundation.h"
 
 namespace platform::detail {
@@ -79,5 +81,12 @@ std::string describeEntry(const void* value, CFStringRef (*copyDescription)(cons
 
 // A new error in kCFErrorDomainCocoa.
 CFErrorRef createError(CFIndex code, std::string description);
+
+// The platform clock's state, for the run loops.
+bool clockIsVirtual();
+// Moves the virtual clock forward to `time`; never back.
+void advanceVirtualClockTo(CFAbsoluteTime time);
+// When the real clock will read `time`.
+std::chrono::steady_clock::time_point steadyTimeOf(CFAbsoluteTime time);
 
 } // namespace platform::detail

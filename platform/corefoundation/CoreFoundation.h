@@ -429,3 +429,6 @@ Boolean CFPropertyListIsValid(CFPropertyListRef plist, CFPropertyListFormat form
 #endif
 
 #pragma GCC visibility pop
+
+// Absolute time has a header of its own.
+#include "platform/corefoundation/CFDate.h"
