@@ -2,9 +2,7 @@
 
 // Absolute time: seconds since 2001-01-01 00:00:00 UTC, read from the
 // platform clock (platform/corefoundation/PlatformClock.h), which tests may
-// replace by a virtual clock.
-
-#include "platform/corefoundation/CoreFoundation.h"
+// replace by a virtual clock. Included by CoreFoundation.h.
 
 #ifdef __cplusplus
 extern "C" {

@@ -23,6 +23,8 @@ enum TypeID : CFTypeID {
     kURLTypeID,
     kBundleTypeID,
     kErrorTypeID,
+    kRunLoopTypeID,
+    kRunLoopTimerTypeID,
 };
 
 // Base of every CF object. The public handles (CFStringRef, ...) point to
@@ -88,5 +90,7 @@ bool clockIsVirtual();
 void advanceVirtualClockTo(CFAbsoluteTime time);
 // When the real clock will read `time`.
 std::chrono::steady_clock::time_point steadyTimeOf(CFAbsoluteTime time);
+// Wakes every run loop, so that it looks at the clock again.
+void wakeAllRunLoops();
 
 } // namespace platform::detail

@@ -430,5 +430,6 @@ Boolean CFPropertyListIsValid(CFPropertyListRef plist, CFPropertyListFormat form
 
 #pragma GCC visibility pop
 
-// Absolute time has a header of its own.
+// Absolute time and run loops have headers of their own.
 #include "platform/corefoundation/CFDate.h"
+#include "platform/corefoundation/CFRunLoop.h"

@@ -55,6 +55,7 @@ void advanceVirtualClock(CFTimeInterval seconds)
 {
     if (!virtualInUse.load() || !(seconds > 0)) return;
     virtualNow.fetch_add(seconds);
+    detail::wakeAllRunLoops();
 }
 
 } // namespace platform

@@ -19,7 +19,8 @@ namespace platform {
 // Back to the real clock.
 [[gnu::visibility("default")]] void useRealClock();
 // Moves the virtual clock forward by `seconds` (ignored for a negative
-// amount or the real clock).
+// amount or the real clock) and wakes every run loop, so that a run waiting
+// without a timeout fires what has come due.
 [[gnu::visibility("default")]] void advanceVirtualClock(CFTimeInterval seconds);
 
 } // namespace platform
