@@ -25,6 +25,7 @@ enum TypeID : CFTypeID {
     kErrorTypeID,
     kRunLoopTypeID,
     kRunLoopTimerTypeID,
+    kNumberFormatterTypeID,
 };
 
 // Base of every CF object. The public handles (CFStringRef, ...) point to

@@ -430,6 +430,7 @@ Boolean CFPropertyListIsValid(CFPropertyListRef plist, CFPropertyListFormat form
 
 #pragma GCC visibility pop
 
-// Absolute time and run loops have headers of their own.
+// Absolute time, run loops and number formatting have headers of their own.
 #include "platform/corefoundation/CFDate.h"
+#include "platform/corefoundation/CFNumberFormatter.h"
 #include "platform/corefoundation/CFRunLoop.h"
