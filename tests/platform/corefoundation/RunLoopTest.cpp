@@ -172,27 +172,32 @@ TEST_F(RunLoopTest, RunReturnsWhyItEnded)
 
 TEST_F(RunLoopTest, TimersAndWorkServeOnlyTheirModes)
 {
-    Timer other(kStart + 1.0, 0, record("other"));
-    Timer common(kStart + 1.0, 1.0, record("common"));
-    other.addTo(kOtherMode);
-    common.addTo(kCFRunLoopCommonModes);
-    bool performed = false;
-    platform::performOnRunLoop(
-        CFRunLoopGetCurrent(), kOtherMode, [](void* flag) { *static_cast<bool*>(flag) = true; }, &performed);
+    // On a thread of its own: marking a mode common lasts as long as the run
+    // loop, and the main one lasts as long as the process.
+    std::thread([&] {
+        Timer other(kStart + 1.0, 0, record("other"));
+        Timer common(kStart + 1.0, 1.0, record("common"));
+        other.addTo(kOtherMode);
+        common.addTo(kCFRunLoopCommonModes);
+        bool performed = false;
+        platform::performOnRunLoop(
+            CFRunLoopGetCurrent(), kOtherMode, [](void* flag) { *static_cast<bool*>(flag) = true; },
+            &performed);
 
-    // The default mode is common: it serves the common timer only.
-    EXPECT_EQ(CFRunLoopRunInMode(kCFRunLoopDefaultMode, 1.0, false), kCFRunLoopRunTimedOut);
-    EXPECT_EQ(fired, (std::vector{at("common", 1.0)}));
-    EXPECT_FALSE(performed);
+        // The default mode is common: it serves the common timer only.
+        EXPECT_EQ(CFRunLoopRunInMode(kCFRunLoopDefaultMode, 1.0, false), kCFRunLoopRunTimedOut);
+        EXPECT_EQ(fired, (std::vector{at("common", 1.0)}));
+        EXPECT_FALSE(performed);
 
-    // The other mode is not common until marked so: once its own timer and
-    // work are done, it has nothing left.
-    EXPECT_EQ(CFRunLoopRunInMode(kOtherMode, 1.0, false), kCFRunLoopRunFinished);
-    EXPECT_EQ(fired, (std::vector{at("common", 1.0), at("other", 1.0)}));
-    EXPECT_TRUE(performed);
-    CFRunLoopAddCommonMode(CFRunLoopGetCurrent(), kOtherMode);
-    EXPECT_EQ(CFRunLoopRunInMode(kOtherMode, 1.0, false), kCFRunLoopRunTimedOut);
-    EXPECT_EQ(fired.back(), at("common", 2.0));
+        // The other mode is not common until marked so: once its own timer
+        // and work are done, it has nothing left.
+        EXPECT_EQ(CFRunLoopRunInMode(kOtherMode, 1.0, false), kCFRunLoopRunFinished);
+        EXPECT_EQ(fired, (std::vector{at("common", 1.0), at("other", 1.0)}));
+        EXPECT_TRUE(performed);
+        CFRunLoopAddCommonMode(CFRunLoopGetCurrent(), kOtherMode);
+        EXPECT_EQ(CFRunLoopRunInMode(kOtherMode, 1.0, false), kCFRunLoopRunTimedOut);
+        EXPECT_EQ(fired.back(), at("common", 2.0));
+    }).join();
 }
 
 TEST_F(RunLoopTest, NestedRunsFireOtherTimersButNotTheOneRunning)
