@@ -25,8 +25,9 @@
 // parameter's value from the unit (value events; AUParameterSet sets it
 // first), then pushes the notification onto a lock-free queue of 4096
 // entries allocated with the library, and returns. It takes no lock,
-// allocates nothing and makes no system call; nothing wakes the listeners'
-// run loops, whose own timers find the queue. When the queue is full:
+// allocates nothing and makes no system call (the real clock is read through
+// the vDSO); nothing wakes the listeners' run loops, whose own timers find
+// the queue. When the queue is full:
 // - value changes may use only three quarters of it, so that gestures always
 //   find room; a value change that does not fit is not lost: the next
 //   delivery re-reads every registered parameter from its unit and delivers
