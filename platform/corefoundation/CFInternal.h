@@ -4,9 +4,11 @@
 // access without the C API's copies, and the containers' entry helpers.
 
 #include <atomic>
+#include <chrono>
 #include <string>
 #include <string_view>
 
+#include "platform/corefoundation/CFDate.h"
 #include "platform/corefoundation/CoreFoundation.h"
 
 namespace platform::detail {
@@ -21,6 +23,9 @@ enum TypeID : CFTypeID {
     kURLTypeID,
     kBundleTypeID,
     kErrorTypeID,
+    kRunLoopTypeID,
+    kRunLoopTimerTypeID,
+    kNumberFormatterTypeID,
 };
 
 // Base of every CF object. The public handles (CFStringRef, ...) point to
@@ -79,5 +84,14 @@ std::string describeEntry(const void* value, CFStringRef (*copyDescription)(cons
 
 // A new error in kCFErrorDomainCocoa.
 CFErrorRef createError(CFIndex code, std::string description);
+
+// The platform clock's state, for the run loops.
+bool clockIsVirtual();
+// Moves the virtual clock forward to `time`; never back.
+void advanceVirtualClockTo(CFAbsoluteTime time);
+// When the real clock will read `time`.
+std::chrono::steady_clock::time_point steadyTimeOf(CFAbsoluteTime time);
+// Wakes every run loop, so that it looks at the clock again.
+void wakeAllRunLoops();
 
 } // namespace platform::detail

@@ -430,4 +430,9 @@ Boolean CFPropertyListIsValid(CFPropertyListRef plist, CFPropertyListFormat form
 
 #pragma GCC visibility pop
 
+// Bundle lookup, absolute time, run loops and number formatting have
+// headers of their own.
 #include "platform/corefoundation/CFBundleLookup.h"
+#include "platform/corefoundation/CFDate.h"
+#include "platform/corefoundation/CFNumberFormatter.h"
+#include "platform/corefoundation/CFRunLoop.h"
