@@ -20,11 +20,11 @@ void require(bool condition)
     if (!condition) std::abort();
 }
 
-// Sample rates a host could set, from 8 kHz to 768 kHz, and a few no
-// stream has.
-constexpr std::array<float, 16> kSampleRates{44100.0f,  48000.0f,  96000.0f,  22050.0f, 8000.0f,  192000.0f,
-                                             1.0f,      384000.0f, 11025.0f,  32000.0f, 88200.0f, 176400.0f,
-                                             352800.0f, 705600.0f, 768000.0f, 1e7f};
+// Sample rates a host could set, from 8 kHz to 768 kHz, and one no stream
+// has.
+constexpr std::array<float, 15> kSampleRates{44100.0f,  48000.0f,  96000.0f,  22050.0f,  8000.0f,
+                                             192000.0f, 1.0f,      384000.0f, 11025.0f,  32000.0f,
+                                             88200.0f,  176400.0f, 352800.0f, 705600.0f, 768000.0f};
 
 struct Rig {
     std::array<float, 22> flangerParameters{0.0f, 0.5f, 0.0f, 0.5f, 0.5f, 0.5f, 0.5f, 0.5f, 0.7f};
