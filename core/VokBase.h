@@ -59,9 +59,10 @@ template <class Unit> class VokBase : public AUEffectBase {
     virtual void SetVokParameter(AudioUnitParameterID id, AudioUnitParameterValue value);
 
   private:
-    // Module-level: shared by every instance in the process, rewritten with
-    // the same data by each constructor.
-    static inline std::array<VokPreset<N>, P> programBank{};
+    // Module-level and read-only: shared by every instance in the process.
+    // (Rewriting it in each constructor, though with the same data, raced
+    // with instances reading it on other threads.)
+    static constexpr const VokPreset<N> (&programBank)[P] = Unit::factoryProgramTable;
 
     std::unique_ptr<float[]> parameterArray;
     std::unique_ptr<typename Unit::Engine> engine;
@@ -79,7 +80,6 @@ template <class Unit> VokBase<Unit>::VokBase(ComponentInstance instance) : AUEff
     engine =
         std::make_unique<typename Unit::Engine>(static_cast<float>(GetSampleRate()), parameterArray.get());
     Globals()->UseIndexedParameters(N);
-    programBank = std::to_array(Unit::factoryProgramTable);
     for (uint32_t i = 0; i < N; ++i) {
         parameterArray[i] = programBank[0].values[i];
         Globals()->SetParameter(i, programBank[0].values[i]);

@@ -197,3 +197,29 @@ TEST(UnitThreads, RenderWhileTheHostChangesParametersPresetsStateBypassAndCallba
         CFRelease(state);
     }
 }
+
+// Two host threads each open units and choose programs while the other does
+// the same: the program bank all instances share is read-only, so
+// ThreadSanitizer sees nothing, and every unit plays the program it chose.
+TEST(UnitThreads, UnitsOpenAndChooseProgramsOnSeveralThreads)
+{
+    std::atomic<int> wrong{0};
+    const auto openAndChoose = [&wrong](SInt32 seed) {
+        for (int i = 0; i < 20; ++i) {
+            Unit unit("Flan");
+            const SInt32 program = (seed + i) % 6;
+            const AUPreset preset{program, nullptr};
+            wrong += AudioUnitSetProperty(unit, kAudioUnitProperty_PresentPreset, kAudioUnitScope_Global, 0,
+                                          &preset, sizeof preset) != noErr;
+            Unit reference("Flan");
+            wrong += AudioUnitSetProperty(reference, kAudioUnitProperty_PresentPreset, kAudioUnitScope_Global,
+                                          0, &preset, sizeof preset) != noErr;
+            for (AudioUnitParameterID id = 0; id < flanger::kParameterCount; ++id)
+                wrong += unit.parameter(id) != reference.parameter(id);
+        }
+    };
+    std::thread other(openAndChoose, 3);
+    openAndChoose(0);
+    other.join();
+    EXPECT_EQ(wrong.load(), 0);
+}
