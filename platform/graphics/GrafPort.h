@@ -14,6 +14,8 @@ struct OpaqueGrafPtr {
     RGBColor foreColor{0, 0, 0};
     RGBColor backColor{0xFFFF, 0xFFFF, 0xFFFF};
     CGContextRef begunContext = nullptr;
+    // The layout a Quartz context begun on the port is given.
+    CGBitmapInfo contextInfo = kCGImageAlphaPremultipliedFirst;
 
     OpaqueGrafPtr() = default;
     OpaqueGrafPtr(const OpaqueGrafPtr&) = delete;

@@ -74,7 +74,7 @@ OpaqueGrafPtr* portOf(PixMapHandle pm)
 CGContextRef newPortContext(OpaqueGrafPtr* port)
 {
     return CGBitmapContextCreate(port->pixMap.baseAddr, port->width(), port->height(), 8, port->rowBytes(),
-                                 nullptr, kCGImageAlphaPremultipliedFirst);
+                                 nullptr, port->contextInfo);
 }
 
 } // namespace platform::detail
