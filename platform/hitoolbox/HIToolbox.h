@@ -216,8 +216,8 @@ Boolean HIViewGetNeedsDisplay(HIViewRef inView);
 // The visible subview under a point in inView's coordinates, the topmost
 // first; with deep, the innermost one. Null (and noErr) when none.
 OSStatus HIViewGetSubviewHit(HIViewRef inView, const HIPoint* inPoint, Boolean inDeep, HIViewRef* outView);
-// Sends the dispose event, then disposes of the view's subviews and the
-// view.
+// Sends the dispose event to the view, then to each of its subviews as they
+// are disposed of; disposing of a window does this for its root view.
 void DisposeControl(ControlRef theControl);
 EventTargetRef GetControlEventTarget(ControlRef inControl);
 OSStatus GetControlFeatures(ControlRef inControl, UInt32* outFeatures);

@@ -4,7 +4,8 @@
 // windows without a display: scripted input and pictures of windows.
 //
 // Scripted input is queued in order; each piece comes due one input
-// interval after the one before it (or at once, when that time has passed),
+// interval after the one queued before it, or at once when none is queued
+// or that time has passed,
 // so that a loop running on the virtual clock sees it arrive over time, as
 // a tracking loop would. Locations are in the window's coordinates; key
 // codes are the Macintosh keyboard's.

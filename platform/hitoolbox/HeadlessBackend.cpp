@@ -51,9 +51,12 @@ class HeadlessBackend final : public platform::detail::WindowBackend {
     void add(const InputEvent& input)
     {
         if (!platform::detail::isWindow(input.window)) return;
-        lastDue = std::max(CFAbsoluteTimeGetCurrent(), lastDue + platform::headless::kInputInterval + delay);
+        const CFAbsoluteTime now = CFAbsoluteTimeGetCurrent();
+        const CFAbsoluteTime due =
+            script.empty() ? now + delay
+                           : std::max(now, script.back().due + platform::headless::kInputInterval + delay);
         delay = 0;
-        script.push_back({lastDue, input});
+        script.push_back({due, input});
         platform::detail::wakeEventLoop();
     }
 
@@ -62,7 +65,6 @@ class HeadlessBackend final : public platform::detail::WindowBackend {
         InputEvent input;
     };
     std::deque<Scripted> script;
-    CFAbsoluteTime lastDue = -std::numeric_limits<CFAbsoluteTime>::infinity();
     CFTimeInterval delay = 0;
     // Buttons held down by the script so far.
     UInt32 buttons = 0;
@@ -161,6 +163,7 @@ void clearInput()
 {
     theBackend().script.clear();
     theBackend().buttons = 0;
+    theBackend().delay = 0;
 }
 
 uint32_t pixel(WindowRef window, int x, int y)

@@ -193,6 +193,7 @@ ControlRef newView(OpaqueHIObjectClassRef* objectClass, const HIRect& frame, Col
 
 void destroyView(ControlRef view)
 {
+    sendSimple(view, kEventClassControl, kEventControlDispose);
     while (!view->subviews.empty()) destroyView(view->subviews.back());
     HIViewRemoveFromSuperview(view);
     if (OpaqueHIObjectClassRef* objectClass = view->objectClass) {
@@ -469,8 +470,6 @@ OSStatus HIViewGetSubviewHit(HIViewRef inView, const HIPoint* inPoint, Boolean i
 
 void DisposeControl(ControlRef theControl)
 {
-    if (!isView(theControl)) return;
-    sendSimple(theControl, kEventClassControl, kEventControlDispose);
     if (isView(theControl)) platform::detail::destroyView(theControl);
 }
 

@@ -59,8 +59,8 @@ namespace platform::detail {
 // A view of class objectClass (may be null) in window (may be null), not yet
 // in any superview, constructed and initialised by its class.
 ControlRef newView(OpaqueHIObjectClassRef* objectClass, const HIRect& frame, Collection initData);
-// Disposes of the view's subviews and the view, taking it out of its
-// superview.
+// Sends the view the dispose event, disposes of its subviews and of the
+// view, taking it out of its superview.
 void destroyView(ControlRef view);
 // The innermost shown view under a point in window coordinates, below root.
 ControlRef viewAt(ControlRef root, HIPoint windowPoint);
