@@ -25,15 +25,6 @@ std::set<ControlRef>& views()
     return live;
 }
 
-CGRect intersect(const CGRect& a, const CGRect& b)
-{
-    const CGFloat left = std::max(a.origin.x, b.origin.x), top = std::max(a.origin.y, b.origin.y);
-    const CGFloat right = std::min(a.origin.x + a.size.width, b.origin.x + b.size.width);
-    const CGFloat bottom = std::min(a.origin.y + a.size.height, b.origin.y + b.size.height);
-    if (right <= left || bottom <= top) return CGRect{{left, top}, {0, 0}};
-    return CGRect{{left, top}, {right - left, bottom - top}};
-}
-
 HIRect rectFrom(const Rect& r)
 {
     return HIRect{{CGFloat(r.left), CGFloat(r.top)}, {CGFloat(r.right - r.left), CGFloat(r.bottom - r.top)}};
@@ -157,7 +148,7 @@ CGRect OpaqueControlRef::visibleArea() const
     CGRect area{origin, frame.size};
     if (!shown()) return {origin, {0, 0}};
     for (const OpaqueControlRef* v = superview; v; v = v->superview)
-        area = intersect(area, CGRect{v->toWindow(v->boundsOrigin), v->frame.size});
+        area = CGRectIntersection(area, CGRect{v->toWindow(v->boundsOrigin), v->frame.size});
     return area;
 }
 

@@ -33,17 +33,6 @@ CGRect unite(const CGRect& a, const CGRect& b)
     return {{left, top}, {right - left, bottom - top}};
 }
 
-bool overlaps(const CGRect& a, const CGRect& b)
-{
-    return a.origin.x < b.origin.x + b.size.width && b.origin.x < a.origin.x + a.size.width &&
-           a.origin.y < b.origin.y + b.size.height && b.origin.y < a.origin.y + a.size.height;
-}
-
-bool empty(const CGRect& r)
-{
-    return r.size.width <= 0 || r.size.height <= 0;
-}
-
 // The window's rectangle y upwards, as the Quartz context sees it.
 CGRect quartzRect(const CGRect& r, int height)
 {
@@ -55,7 +44,7 @@ void drawTree(ControlRef view, CGContextRef context, const CGRect& area, int hei
 {
     if (!view->visible) return;
     const CGRect visible = view->visibleArea();
-    if (!overlaps(visible, area)) return;
+    if (CGRectIsEmpty(CGRectIntersection(visible, area))) return;
     view->needsDisplay = false;
     CGContextSaveGState(context);
     CGContextClipToRect(context, quartzRect(visible, height));
@@ -126,6 +115,8 @@ void OpaqueWindowPtr::makeBackingStore()
 {
     cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, width(), height());
     if (backingStore) {
+        // Quartz contexts wrote to it behind Cairo's back.
+        cairo_surface_mark_dirty(backingStore);
         cairo_t* cr = cairo_create(surface);
         cairo_set_source_surface(cr, backingStore, 0, 0);
         cairo_set_operator(cr, CAIRO_OPERATOR_SOURCE);
@@ -146,7 +137,7 @@ void OpaqueWindowPtr::makeBackingStore()
 
 void OpaqueWindowPtr::invalidate(const CGRect& area)
 {
-    if (empty(area)) return;
+    if (CGRectIsEmpty(area)) return;
     dirty = dirty ? unite(*dirty, area) : area;
 }
 
