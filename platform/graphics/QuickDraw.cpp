@@ -277,6 +277,7 @@ OSStatus QDEndCGContext(CGrafPtr port, CGContextRef* context)
     if (!port || !context || !*context || *context != port->begunContext) return paramErr;
     CGContextRelease(port->begunContext);
     port->begunContext = nullptr;
+    ++port->endedContexts;
     *context = nullptr;
     return noErr;
 }

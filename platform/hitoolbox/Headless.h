@@ -40,6 +40,10 @@ inline constexpr CFTimeInterval kInputInterval = 0.01;
 // Drops it.
 [[gnu::visibility("default")]] void clearInput();
 
+// How many times the window's backing store was presented: once after
+// each pass of the event loop that drew into it while it was visible.
+[[gnu::visibility("default")]] unsigned presentations(WindowRef window);
+
 // The pixel at (x, y) of the window's backing store as 0xAARRGGBB,
 // premultiplied; 0 outside it.
 [[gnu::visibility("default")]] uint32_t pixel(WindowRef window, int x, int y);

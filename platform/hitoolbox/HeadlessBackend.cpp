@@ -5,6 +5,7 @@
 #include <chrono>
 #include <deque>
 #include <limits>
+#include <map>
 #include <thread>
 
 #include "platform/corefoundation/PlatformClock.h"
@@ -23,9 +24,10 @@ class HeadlessBackend final : public platform::detail::WindowBackend {
     void windowDisposed(WindowRef window) override
     {
         std::erase_if(script, [&](const Scripted& s) { return s.input.window == window; });
+        presented.erase(window);
     }
     void windowChanged(WindowRef) override {}
-    void present(WindowRef) override {}
+    void present(WindowRef window) override { ++presented[window]; }
 
     CFAbsoluteTime nextInputTime() override
     {
@@ -68,6 +70,7 @@ class HeadlessBackend final : public platform::detail::WindowBackend {
     CFTimeInterval delay = 0;
     // Buttons held down by the script so far.
     UInt32 buttons = 0;
+    std::map<WindowRef, unsigned> presented;
 };
 
 HeadlessBackend& theBackend()
@@ -164,6 +167,12 @@ void clearInput()
     theBackend().script.clear();
     theBackend().buttons = 0;
     theBackend().delay = 0;
+}
+
+unsigned presentations(WindowRef window)
+{
+    const auto found = theBackend().presented.find(window);
+    return found == theBackend().presented.end() ? 0 : found->second;
 }
 
 uint32_t pixel(WindowRef window, int x, int y)

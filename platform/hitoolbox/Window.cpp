@@ -226,8 +226,10 @@ void redrawWindows()
     for (WindowRef window : all) {
         if (!isWindow(window)) continue;
         window->redraw();
-        if (window->changed && window->visible) {
+        const bool portDrawn = window->port.endedContexts != window->presentedContexts;
+        if ((window->changed || portDrawn) && window->visible) {
             window->changed = false;
+            window->presentedContexts = window->port.endedContexts;
             windowBackend().present(window);
         }
     }

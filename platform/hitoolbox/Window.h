@@ -30,8 +30,10 @@ struct OpaqueWindowPtr {
     std::shared_ptr<platform::detail::OwnedTarget<OpaqueWindowPtr>> target;
     // In window coordinates.
     std::optional<CGRect> dirty;
-    // Drawn into since it was last presented.
+    // Drawn into since it was last presented: by the views, or through a
+    // Quartz context on the port (counted by the port).
     bool changed = false;
+    unsigned presentedContexts = 0;
 
     OpaqueWindowPtr(WindowClass c, WindowAttributes a, const Rect& r);
     ~OpaqueWindowPtr();

@@ -85,12 +85,23 @@ TEST_F(WindowView, WindowStateAndPort)
 
 TEST_F(WindowView, QuartzContextOnTheWindowPortDrawsIntoTheStore)
 {
+    RunCurrentEventLoop(0);
+    const unsigned presented = platform::headless::presentations(window);
+    ASSERT_EQ(presented, 1u);
+    RunCurrentEventLoop(0);
+    ASSERT_EQ(platform::headless::presentations(window), presented);
+
     CGContextRef context = nullptr;
     ASSERT_EQ(QDBeginCGContext(GetWindowPort(window), &context), noErr);
     // Quartz's orientation: the bottom-left corner.
     CGContextSetRGBFillColor(context, 0, 0, 1, 1);
     CGContextFillRect(context, CGRect{{0, 0}, {10, 10}});
     ASSERT_EQ(QDEndCGContext(GetWindowPort(window), &context), noErr);
+    // Shown after the next pass, once.
+    RunCurrentEventLoop(0);
+    EXPECT_EQ(platform::headless::presentations(window), presented + 1);
+    RunCurrentEventLoop(0);
+    EXPECT_EQ(platform::headless::presentations(window), presented + 1);
     EXPECT_EQ(platform::headless::pixel(window, 0, 79), kBlue);
     EXPECT_EQ(platform::headless::pixel(window, 9, 70), kBlue);
     EXPECT_NE(platform::headless::pixel(window, 10, 79), kBlue);
@@ -100,8 +111,10 @@ TEST_F(WindowView, QuartzContextOnTheWindowPortDrawsIntoTheStore)
 TEST_F(WindowView, CustomViewDrawsClippedIntoTheWindow)
 {
     view.overdraw = 4;
+    EXPECT_EQ(platform::headless::presentations(window), 0u);
     RunCurrentEventLoop(0);
     EXPECT_EQ(view.draws, 1);
+    EXPECT_EQ(platform::headless::presentations(window), 1u);
     for (auto [x, y] : {std::pair{15, 25}, {54, 25}, {15, 54}, {54, 54}})
         EXPECT_EQ(platform::headless::pixel(window, x, y), kRed) << x << ", " << y;
     // The overdraw is clipped away.
