@@ -25,7 +25,9 @@
 // these events are in the view's coordinates. A wheel goes to the view under
 // the mouse (the event keeps its window location), raw keys to the view
 // with the keyboard focus, else to the window; a raw key down nobody handles
-// comes back as the text-input event for it.
+// comes back as the text-input event for it, and a tab that nobody handles
+// there moves the focus (shift: backwards) to the focused view's next part,
+// or on to the next shown view with kControlSupportsFocus that takes it.
 //
 // Main thread only.
 

@@ -39,6 +39,16 @@ CGRect quartzRect(const CGRect& r, int height)
     return {{r.origin.x, height - r.origin.y - r.size.height}, r.size};
 }
 
+constexpr UInt32 kTabKeyCode = 48;
+
+// The shown views that take the keyboard focus, in the order of the tree.
+void collectFocusable(ControlRef view, std::vector<ControlRef>& out)
+{
+    if (!view->visible) return;
+    if (view->features & kControlSupportsFocus) out.push_back(view);
+    for (ControlRef child : view->subviews) collectFocusable(child, out);
+}
+
 // Back to front: the view, then its subviews.
 void drawTree(ControlRef view, CGContextRef context, const CGRect& area, int height)
 {
@@ -161,9 +171,36 @@ void OpaqueWindowPtr::redraw()
 
 OSStatus OpaqueWindowPtr::standardHandler(EventHandlerCallRef, EventRef event)
 {
-    if (GetEventClass(event) == kEventClassMouse && GetEventKind(event) == kEventMouseDown)
-        return mouseDown(event);
+    const UInt32 eventClass = GetEventClass(event), kind = GetEventKind(event);
+    if (eventClass == kEventClassMouse && kind == kEventMouseDown) return mouseDown(event);
+    if (eventClass == kEventClassTextInput && kind == kEventTextInputUnicodeForKeyEvent) {
+        EventRef raw = getParameter<EventRef>(event, kEventParamTextInputSendKeyboardEvent, typeEventRef);
+        if (!raw || getParameter<UInt32>(raw, kEventParamKeyCode, typeUInt32) != kTabKeyCode)
+            return eventNotHandledErr;
+        advanceFocus(getParameter<UInt32>(raw, kEventParamKeyModifiers, typeUInt32) & shiftKey);
+        return noErr;
+    }
     return eventNotHandledErr;
+}
+
+void OpaqueWindowPtr::advanceFocus(bool backwards)
+{
+    const ControlPartCode part = backwards ? kControlFocusPrevPart : kControlFocusNextPart;
+    const ControlRef from = focus;
+    if (focus) {
+        SetKeyboardFocus(this, focus, part);
+        if (focus) return;
+    }
+    std::vector<ControlRef> order;
+    collectFocusable(root, order);
+    if (backwards) std::reverse(order.begin(), order.end());
+    const auto start = std::find(order.begin(), order.end(), from);
+    std::rotate(order.begin(), start == order.end() ? order.begin() : start + 1, order.end());
+    for (ControlRef view : order) {
+        if (view == from || !platform::detail::isView(view) || view->window != this) continue;
+        SetKeyboardFocus(this, view, part);
+        if (focus) return;
+    }
 }
 
 OSStatus OpaqueWindowPtr::mouseDown(EventRef event)

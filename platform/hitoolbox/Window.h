@@ -56,6 +56,9 @@ struct OpaqueWindowPtr {
 
   private:
     OSStatus mouseDown(EventRef event);
+    // Tab: the focus goes to the next part of the focused view, or to the
+    // next view that takes it, in the order of the tree.
+    void advanceFocus(bool backwards);
 };
 
 namespace platform::detail {

@@ -172,6 +172,41 @@ TEST_F(Input, WheelGoesUnderTheMouseAndKeysToTheFocus)
     EXPECT_EQ(focus, nullptr);
 }
 
+TEST_F(Input, TabMovesTheFocusThroughViewsThatTakeIt)
+{
+    // below and top do not take the focus; these three do, in this order.
+    TestView first, hidden, last;
+    for (TestView* v : {&first, &hidden, &last}) {
+        v->features = kControlSupportsFocus;
+        v->handlesKeys = false;
+    }
+    viewClass.create(first, window, {0, 70, 5, 75});
+    viewClass.create(hidden, window, {0, 80, 5, 85});
+    viewClass.create(last, window, {0, 90, 5, 95});
+    HIViewSetVisible(hidden.ref, false);
+    ControlRef focus = nullptr;
+    const auto tab = [&](UInt32 modifiers) {
+        platform::headless::keyDown(window, 48, '\t', modifiers);
+        runScript();
+        GetKeyboardFocus(window, &focus);
+        return focus;
+    };
+    EXPECT_EQ(tab(0), first.ref);
+    EXPECT_EQ(tab(0), last.ref);
+    EXPECT_FALSE(first.focused);
+    // Around the end, and back.
+    EXPECT_EQ(tab(0), first.ref);
+    EXPECT_EQ(tab(shiftKey), last.ref);
+    EXPECT_EQ(tab(shiftKey), first.ref);
+    EXPECT_TRUE(first.focused);
+    EXPECT_FALSE(last.focused);
+    // A view that handles the raw key keeps the tab from moving the focus.
+    first.handlesKeys = true;
+    EXPECT_EQ(tab(0), first.ref);
+    EXPECT_EQ(first.kinds(kEventClassKeyboard).size(), 3u);
+    for (TestView* v : {&first, &hidden, &last}) DisposeControl(v->ref);
+}
+
 struct KeyLog {
     std::vector<UInt32> codes;
     std::vector<char> characters;

@@ -44,7 +44,7 @@ OSStatus handle(EventHandlerCallRef, EventRef event, void* userData)
     if (eventClass == kEventClassControl && kind != kEventControlDraw) view.received.push_back(got);
     if (eventClass == kEventClassMouse || eventClass == kEventClassKeyboard) {
         view.received.push_back(got);
-        return noErr;
+        return eventClass == kEventClassKeyboard && !view.handlesKeys ? eventNotHandledErr : noErr;
     }
     switch (kind) {
     case kEventControlInitialize:
@@ -63,8 +63,10 @@ OSStatus handle(EventHandlerCallRef, EventRef event, void* userData)
         if (view.track) view.track();
         return noErr;
     case kEventControlSetFocusPart: {
-        // Takes any focus but "none" as its part 1.
-        const ControlPartCode part = got.part == kControlFocusNoPart ? kControlFocusNoPart : 1;
+        // One part: focus comes to it, and moving on from it leaves.
+        const bool takes = got.part != kControlFocusNoPart && !view.focused;
+        const ControlPartCode part = takes ? 1 : kControlFocusNoPart;
+        view.focused = takes;
         SetEventParameter(event, kEventParamControlPart, typeControlPartCode, sizeof part, &part);
         return noErr;
     }

@@ -26,7 +26,9 @@ struct TestView {
     CGFloat overdraw = 0;
     ControlPartCode hitPart = kControlIndicatorPart;
     bool handlesClick = false;
+    bool handlesKeys = true;
     UInt32 features = 0;
+    bool focused = false;
     // Runs on the track event.
     std::function<void()> track;
 
