@@ -187,9 +187,11 @@ void OpaqueWindowPtr::advanceFocus(bool backwards)
 {
     const ControlPartCode part = backwards ? kControlFocusPrevPart : kControlFocusNextPart;
     const ControlRef from = focus;
+    // A handler may dispose of the window.
+    const auto done = [&] { return !platform::detail::isWindow(this) || focus; };
     if (focus) {
         SetKeyboardFocus(this, focus, part);
-        if (focus) return;
+        if (done()) return;
     }
     std::vector<ControlRef> order;
     collectFocusable(root, order);
@@ -197,9 +199,9 @@ void OpaqueWindowPtr::advanceFocus(bool backwards)
     const auto start = std::find(order.begin(), order.end(), from);
     std::rotate(order.begin(), start == order.end() ? order.begin() : start + 1, order.end());
     for (ControlRef view : order) {
-        if (view == from || !platform::detail::isView(view) || view->window != this) continue;
+        if (view == from || !platform::detail::isView(view)) continue;
         SetKeyboardFocus(this, view, part);
-        if (focus) return;
+        if (done()) return;
     }
 }
 
@@ -211,16 +213,18 @@ OSStatus OpaqueWindowPtr::mouseDown(EventRef event)
     const UInt32 modifiers = getParameter<UInt32>(event, kEventParamKeyModifiers, typeUInt32);
     const auto button = getParameter<EventMouseButton>(event, kEventParamMouseButton, typeMouseButton);
     const HIPoint local = view->fromWindow(where);
+    // A handler may dispose of the view, or of the window.
+    const auto gone = [&] { return !platform::detail::isWindow(this) || !platform::detail::isView(view); };
 
     EventRef hitTest = controlEvent(kEventControlHitTest, view, local, modifiers);
     sendToView(view, hitTest);
     const auto part = getParameter<ControlPartCode>(hitTest, kEventParamControlPart, typeControlPartCode);
     ReleaseEvent(hitTest);
-    if (!platform::detail::isView(view)) return noErr;
+    if (gone()) return noErr;
 
     if ((view->features & kControlGetsFocusOnClick) && part != kControlNoPart && focus != view)
         SetKeyboardFocus(this, view, part);
-    if (!platform::detail::isView(view)) return noErr;
+    if (gone()) return noErr;
 
     EventRef click = controlEvent(kEventControlClick, view, local, modifiers);
     setParameter(click, kEventParamWindowMouseLocation, typeHIPoint, where);
@@ -229,7 +233,7 @@ OSStatus OpaqueWindowPtr::mouseDown(EventRef event)
                  getParameter<UInt32>(event, kEventParamClickCount, typeUInt32, 1));
     OSStatus status = sendToView(view, click);
     ReleaseEvent(click);
-    if (status != eventNotHandledErr || !platform::detail::isView(view)) return noErr;
+    if (status != eventNotHandledErr || gone()) return noErr;
 
     const bool contextual = button != kEventMouseButtonPrimary || (modifiers & controlKey);
     EventRef next = controlEvent(contextual ? kEventControlContextualMenuClick : kEventControlTrack, view,

@@ -207,6 +207,24 @@ TEST_F(Input, TabMovesTheFocusThroughViewsThatTakeIt)
     for (TestView* v : {&first, &hidden, &last}) DisposeControl(v->ref);
 }
 
+TEST_F(Input, WindowDisposedWhileTrackingItsView)
+{
+    top.track = [&] {
+        while (Button()) RunCurrentEventLoop(0.004);
+        DisposeWindow(window);
+        window = nullptr;
+    };
+    platform::headless::mouseDown(window, 25, 35);
+    platform::headless::mouseUp(window, 25, 35);
+    // Input for the window that is gone is dropped.
+    platform::headless::mouseDown(window, 25, 35);
+    runScript();
+    EXPECT_EQ(window, nullptr);
+    EXPECT_EQ(platform::headless::pendingInput(), 0u);
+    EXPECT_EQ(top.kinds().back(), kEventControlDispose);
+    EXPECT_EQ(top.kinds(kEventClassControl).size(), 5u);
+}
+
 struct KeyLog {
     std::vector<UInt32> codes;
     std::vector<char> characters;
