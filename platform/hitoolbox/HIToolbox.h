@@ -218,6 +218,19 @@ Boolean HIViewGetNeedsDisplay(HIViewRef inView);
 // The visible subview under a point in inView's coordinates, the topmost
 // first; with deep, the innermost one. Null (and noErr) when none.
 OSStatus HIViewGetSubviewHit(HIViewRef inView, const HIPoint* inPoint, Boolean inDeep, HIViewRef* outView);
+// The innermost shown view of inView's tree under a mouse event's window
+// location (kEventParamWindowMouseLocation); inView when none of its
+// subviews is there, eventNotHandledErr when the point is outside inView.
+OSStatus HIViewGetViewForMouseEvent(HIViewRef inView, EventRef inEvent, HIViewRef* outView);
+// Views are redrawn rather than their pixels moved: the view (inRect null)
+// or that part of it needs display.
+OSStatus HIViewScrollRect(HIViewRef inView, const HIRect* inRect, CGFloat inDX, CGFloat inDY);
+// Switches for the drag manager's tracking, kept and reported; no drag ever
+// starts here, so nothing else follows from them.
+OSStatus SetControlDragTrackingEnabled(ControlRef inControl, Boolean inTracks);
+OSStatus IsControlDragTrackingEnabled(ControlRef inControl, Boolean* outTracks);
+OSStatus SetAutomaticControlDragTrackingEnabledForWindow(WindowRef inWindow, Boolean inTracks);
+OSStatus IsAutomaticControlDragTrackingEnabledForWindow(WindowRef inWindow, Boolean* outTracks);
 // Sends the dispose event to the view, then to each of its subviews as they
 // are disposed of; disposing of a window does this for its root view.
 void DisposeControl(ControlRef theControl);

@@ -459,6 +459,63 @@ OSStatus HIViewGetSubviewHit(HIViewRef inView, const HIPoint* inPoint, Boolean i
     return noErr;
 }
 
+OSStatus HIViewGetViewForMouseEvent(HIViewRef inView, EventRef inEvent, HIViewRef* outView)
+{
+    if (!isView(inView) || !inEvent || !outView) return paramErr;
+    *outView = nullptr;
+    HIPoint where{};
+    const OSStatus status = GetEventParameter(inEvent, kEventParamWindowMouseLocation, typeHIPoint, nullptr,
+                                              sizeof where, nullptr, &where);
+    if (status != noErr) return status;
+    const HIPoint local = inView->fromWindow(where);
+    const HIRect bounds{inView->boundsOrigin, inView->frame.size};
+    if (local.x < bounds.origin.x || local.y < bounds.origin.y ||
+        local.x >= bounds.origin.x + bounds.size.width || local.y >= bounds.origin.y + bounds.size.height)
+        return eventNotHandledErr;
+    HIViewGetSubviewHit(inView, &local, true, outView);
+    if (!*outView) *outView = inView;
+    return noErr;
+}
+
+OSStatus HIViewScrollRect(HIViewRef inView, const HIRect* inRect, CGFloat, CGFloat)
+{
+    if (!isView(inView)) return paramErr;
+    if (!inRect) return HIViewSetNeedsDisplay(inView, true);
+    if (inView->window) {
+        const HIPoint origin = inView->toWindow(inRect->origin);
+        inView->window->invalidate(CGRectIntersection(CGRect{origin, inRect->size}, inView->visibleArea()));
+    }
+    return noErr;
+}
+
+OSStatus SetControlDragTrackingEnabled(ControlRef inControl, Boolean inTracks)
+{
+    if (!isView(inControl)) return paramErr;
+    inControl->dragTracking = inTracks;
+    return noErr;
+}
+
+OSStatus IsControlDragTrackingEnabled(ControlRef inControl, Boolean* outTracks)
+{
+    if (!isView(inControl) || !outTracks) return paramErr;
+    *outTracks = inControl->dragTracking;
+    return noErr;
+}
+
+OSStatus SetAutomaticControlDragTrackingEnabledForWindow(WindowRef inWindow, Boolean inTracks)
+{
+    if (!platform::detail::isWindow(inWindow)) return errInvalidWindowRef;
+    inWindow->automaticDragTracking = inTracks;
+    return noErr;
+}
+
+OSStatus IsAutomaticControlDragTrackingEnabledForWindow(WindowRef inWindow, Boolean* outTracks)
+{
+    if (!platform::detail::isWindow(inWindow) || !outTracks) return errInvalidWindowRef;
+    *outTracks = inWindow->automaticDragTracking;
+    return noErr;
+}
+
 void DisposeControl(ControlRef theControl)
 {
     if (isView(theControl)) platform::detail::destroyView(theControl);

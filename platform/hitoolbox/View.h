@@ -30,6 +30,7 @@ struct OpaqueControlRef {
     HIPoint boundsOrigin{};
     bool visible = true;
     bool needsDisplay = false;
+    bool dragTracking = false;
     UInt32 features = 0;
     HIViewID id{};
     std::shared_ptr<platform::detail::OwnedTarget<OpaqueControlRef>> target;

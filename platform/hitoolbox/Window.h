@@ -27,6 +27,7 @@ struct OpaqueWindowPtr {
     ControlRef root = nullptr;
     ControlRef content = nullptr;
     ControlRef focus = nullptr;
+    bool automaticDragTracking = false;
     std::shared_ptr<platform::detail::OwnedTarget<OpaqueWindowPtr>> target;
     // In window coordinates.
     std::optional<CGRect> dirty;

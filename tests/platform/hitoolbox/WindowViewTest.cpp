@@ -155,22 +155,26 @@ TEST_F(WindowView, NeedsDisplayRedrawsOnceAtTheNextPass)
     EXPECT_EQ(platform::headless::pixel(window, 30, 30), 0xFF00FF00);
     // Another view, elsewhere, is left alone.
     EXPECT_EQ(other.draws, 1);
+    // Scrolling the pane's contents redraws what is in it.
+    ASSERT_EQ(HIViewScrollRect(pane, nullptr, 0, 4), noErr);
     RunCurrentEventLoop(0);
-    EXPECT_EQ(view.draws, 2);
+    EXPECT_EQ(view.draws, 3);
+    RunCurrentEventLoop(0);
+    EXPECT_EQ(view.draws, 3);
 
     // Hidden: not drawn, and what was behind it shows again.
     HIViewSetVisible(view.ref, false);
     RunCurrentEventLoop(0);
-    EXPECT_EQ(view.draws, 2);
+    EXPECT_EQ(view.draws, 3);
     EXPECT_NE(platform::headless::pixel(window, 30, 30), 0xFF00FF00);
     // A hidden window draws nothing until shown.
     HIViewSetVisible(view.ref, true);
     HideWindow(window);
     RunCurrentEventLoop(0);
-    EXPECT_EQ(view.draws, 2);
+    EXPECT_EQ(view.draws, 3);
     ShowWindow(window);
     RunCurrentEventLoop(0);
-    EXPECT_EQ(view.draws, 3);
+    EXPECT_EQ(view.draws, 4);
     DisposeControl(other.ref);
 }
 
@@ -217,6 +221,19 @@ TEST_F(WindowView, HitTestingAndConversionThroughNestedViews)
     HIViewGetSubviewHit(HIViewGetRoot(window), &inWindow, true, &hit);
     EXPECT_EQ(hit, view.ref);
 
+    // The same from a mouse event's window location.
+    EventRef click = nullptr;
+    CreateEvent(nullptr, kEventClassMouse, kEventMouseDown, 0, 0, &click);
+    SetEventParameter(click, kEventParamWindowMouseLocation, typeHIPoint, sizeof inWindow, &inWindow);
+    ASSERT_EQ(HIViewGetViewForMouseEvent(pane, click, &hit), noErr);
+    EXPECT_EQ(hit, view.ref);
+    const HIPoint outside{2, 2};
+    SetEventParameter(click, kEventParamWindowMouseLocation, typeHIPoint, sizeof outside, &outside);
+    EXPECT_EQ(HIViewGetViewForMouseEvent(pane, click, &hit), eventNotHandledErr);
+    ASSERT_EQ(HIViewGetViewForMouseEvent(HIViewGetRoot(window), click, &hit), noErr);
+    EXPECT_EQ(hit, content);
+    ReleaseEvent(click);
+
     // Sizing and moving change the frame; disposing takes the subviews too.
     SizeControl(view.ref, 30, 10);
     MoveControl(view.ref, 1, 2);
@@ -247,6 +264,15 @@ TEST_F(WindowView, EmbeddingAndClasses)
     UInt32 features = 1;
     GetControlFeatures(pane, &features);
     EXPECT_EQ(features, kControlSupportsEmbedding);
+    Boolean tracks = true;
+    ASSERT_EQ(IsControlDragTrackingEnabled(pane, &tracks), noErr);
+    EXPECT_FALSE(tracks);
+    SetControlDragTrackingEnabled(pane, true);
+    IsControlDragTrackingEnabled(pane, &tracks);
+    EXPECT_TRUE(tracks);
+    SetAutomaticControlDragTrackingEnabledForWindow(window, true);
+    IsAutomaticControlDragTrackingEnabledForWindow(window, &tracks);
+    EXPECT_TRUE(tracks);
 
     // One class per identifier; a class with instances stays.
     CFStringRef id = CFStringCreateWithCString(nullptr, "org.vok.tests.TestView", kCFStringEncodingUTF8);
