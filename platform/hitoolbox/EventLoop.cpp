@@ -74,6 +74,7 @@ EventRef eventFromInput(const InputEvent& input)
         {Kind::wheel, kEventClassMouse, kEventMouseWheelMoved},
         {Kind::keyDown, kEventClassKeyboard, kEventRawKeyDown},
         {Kind::keyUp, kEventClassKeyboard, kEventRawKeyUp},
+        {Kind::close, kEventClassWindow, kEventWindowClose},
     };
     const auto* entry =
         std::find_if(std::begin(kinds), std::end(kinds), [&](auto& k) { return k.kind == input.kind; });
@@ -92,6 +93,8 @@ EventRef eventFromInput(const InputEvent& input)
             setParameter(event, kEventParamMouseWheelAxis, typeMouseWheelAxis, input.axis);
             setParameter(event, kEventParamMouseWheelDelta, typeSInt32, input.delta);
         }
+    } else if (entry->eventClass == kEventClassWindow) {
+        setParameter(event, kEventParamDirectObject, typeWindowRef, input.window);
     } else {
         setParameter(event, kEventParamKeyCode, typeUInt32, input.keyCode);
         SetEventParameter(event, kEventParamKeyMacCharCodes, typeChar, 1, &input.charCode);

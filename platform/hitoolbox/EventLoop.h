@@ -20,7 +20,7 @@ struct InputState {
 const InputState& inputState();
 
 // Makes a run of the loop that is waiting look again at the queue and the
-// backend's input.
+// backend's input. Any thread.
 void wakeEventLoop();
 
 // Drops the queued events that belong to a window that is going.

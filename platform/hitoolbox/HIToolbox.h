@@ -29,6 +29,9 @@
 // there moves the focus (shift: backwards) to the focused view's next part,
 // or on to the next shown view with kControlSupportsFocus that takes it.
 //
+// The window close event (a close asked for by the user) disposes of the
+// window unless a handler takes it.
+//
 // Main thread only.
 
 #include "platform/hitoolbox/CarbonEvents.h"

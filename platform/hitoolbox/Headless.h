@@ -33,6 +33,8 @@ inline constexpr CFTimeInterval kInputInterval = 0.01;
                                             UInt32 modifiers = 0);
 [[gnu::visibility("default")]] void keyUp(WindowRef window, UInt32 keyCode, char charCode,
                                           UInt32 modifiers = 0);
+// The user closing the window: the window close event.
+[[gnu::visibility("default")]] void close(WindowRef window);
 // The next piece of input comes `seconds` later than it would.
 [[gnu::visibility("default")]] void pause(CFTimeInterval seconds);
 // Scripted input not yet taken by the event loop.

@@ -152,6 +152,11 @@ void keyUp(WindowRef window, UInt32 keyCode, char charCode, UInt32 modifiers)
     theBackend().add(key(InputEvent::Kind::keyUp, window, keyCode, charCode, modifiers));
 }
 
+void close(WindowRef window)
+{
+    theBackend().add(InputEvent{InputEvent::Kind::close, window});
+}
+
 void pause(CFTimeInterval seconds)
 {
     if (seconds > 0) theBackend().delay += seconds;

@@ -173,6 +173,10 @@ OSStatus OpaqueWindowPtr::standardHandler(EventHandlerCallRef, EventRef event)
 {
     const UInt32 eventClass = GetEventClass(event), kind = GetEventKind(event);
     if (eventClass == kEventClassMouse && kind == kEventMouseDown) return mouseDown(event);
+    if (eventClass == kEventClassWindow && kind == kEventWindowClose) {
+        DisposeWindow(this);
+        return noErr;
+    }
     if (eventClass == kEventClassTextInput && kind == kEventTextInputUnicodeForKeyEvent) {
         EventRef raw = getParameter<EventRef>(event, kEventParamTextInputSendKeyboardEvent, typeEventRef);
         if (!raw || getParameter<UInt32>(raw, kEventParamKeyCode, typeUInt32) != kTabKeyCode)
@@ -290,6 +294,7 @@ OSStatus routeInput(EventRef event)
         }
         return SendEventToEventTarget(event, window->target.get());
     }
+    if (eventClass == kEventClassWindow) return SendEventToEventTarget(event, window->target.get());
     if (eventClass != kEventClassKeyboard) return eventNotHandledErr;
     const auto focusTarget = [&] {
         return window->focus ? GetControlEventTarget(window->focus) : GetWindowEventTarget(window);

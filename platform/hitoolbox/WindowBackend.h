@@ -10,7 +10,8 @@ namespace platform::detail {
 
 // One piece of input, in the coordinates of the window it happened in.
 struct InputEvent {
-    enum class Kind { mouseDown, mouseUp, mouseMoved, mouseDragged, wheel, keyDown, keyUp };
+    // close: the user asked for the window to close.
+    enum class Kind { mouseDown, mouseUp, mouseMoved, mouseDragged, wheel, keyDown, keyUp, close };
     Kind kind;
     WindowRef window;
     HIPoint location{};
@@ -40,7 +41,9 @@ class WindowBackend {
     // Takes the next input that is there by `now`; false when there is none.
     virtual bool takeInput(CFAbsoluteTime now, InputEvent& input) = 0;
     // Nothing else is to be done for `seconds`: wait that long, or less when
-    // input arrives.
+    // input arrives. While the run loop waits for a timer instead, a backend
+    // whose input arrives on its own wakes it with wakeEventLoop (any
+    // thread).
     virtual void wait(CFTimeInterval seconds) = 0;
 };
 

@@ -207,18 +207,22 @@ TEST_F(Input, TabMovesTheFocusThroughViewsThatTakeIt)
     for (TestView* v : {&first, &hidden, &last}) DisposeControl(v->ref);
 }
 
-TEST_F(Input, WindowDisposedWhileTrackingItsView)
+TEST_F(Input, WindowClosedWhileTrackingItsView)
 {
+    // The user closes the window while the view tracks the mouse.
+    bool closedWhileTracking = false;
     top.track = [&] {
-        while (Button()) RunCurrentEventLoop(0.004);
-        DisposeWindow(window);
+        while (Button() && IsWindowVisible(window)) RunCurrentEventLoop(0.004);
+        closedWhileTracking = !IsWindowVisible(window);
         window = nullptr;
     };
     platform::headless::mouseDown(window, 25, 35);
+    platform::headless::close(window);
     platform::headless::mouseUp(window, 25, 35);
     // Input for the window that is gone is dropped.
     platform::headless::mouseDown(window, 25, 35);
     runScript();
+    EXPECT_TRUE(closedWhileTracking);
     EXPECT_EQ(window, nullptr);
     EXPECT_EQ(platform::headless::pendingInput(), 0u);
     EXPECT_EQ(top.kinds().back(), kEventControlDispose);
