@@ -23,7 +23,14 @@ struct __EventLoopTimer {
 namespace {
 
 using platform::detail::InputEvent;
-using platform::detail::InputState;
+
+// The buttons and modifiers of the last input event taken from the queue,
+// and where the mouse was then, in global coordinates.
+struct InputState {
+    UInt32 buttons = 0;
+    UInt32 modifiers = 0;
+    HIPoint global{};
+};
 
 constexpr CFAbsoluteTime kNever = std::numeric_limits<CFAbsoluteTime>::infinity();
 // The longest a wait goes before the loop looks around again.
@@ -111,8 +118,6 @@ void noteTaken(EventRef event)
     InputState& state = loop().input;
     state.modifiers = getParameter<UInt32>(event, kEventParamKeyModifiers, typeUInt32);
     if (GetEventClass(event) != kEventClassMouse) return;
-    state.window = getParameter<WindowRef>(event, kEventParamWindowRef, typeWindowRef);
-    state.local = getParameter<HIPoint>(event, kEventParamWindowMouseLocation, typeHIPoint);
     state.global = getParameter<HIPoint>(event, kEventParamMouseLocation, typeHIPoint);
     const UInt32 bit =
         1u << (getParameter<EventMouseButton>(event, kEventParamMouseButton, typeMouseButton) - 1);
@@ -185,11 +190,6 @@ void nothing(void*)
 
 namespace platform::detail {
 
-const InputState& inputState()
-{
-    return loop().input;
-}
-
 void wakeEventLoop()
 {
     platform::performOnRunLoop(CFRunLoopGetMain(), kCFRunLoopCommonModes, nothing, nullptr);
@@ -203,7 +203,6 @@ void forgetWindowEvents(WindowRef window)
         ReleaseEvent(event);
         return true;
     });
-    if (loop().input.window == window) loop().input.window = nullptr;
 }
 
 } // namespace platform::detail
