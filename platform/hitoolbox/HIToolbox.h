@@ -246,6 +246,9 @@ OSStatus GetControlFeatures(ControlRef inControl, UInt32* outFeatures);
 OSStatus SetKeyboardFocus(WindowRef inWindow, ControlRef inControl, ControlPartCode inPart);
 OSStatus ClearKeyboardFocus(WindowRef inWindow);
 OSStatus GetKeyboardFocus(WindowRef inWindow, ControlRef* outControl);
+// The focused part of a view: 0 unless it has the focus; then what it
+// answers to kEventControlGetFocusPart, or the part it took the focus with.
+OSStatus HIViewGetFocusPart(HIViewRef inView, ControlPartCode* outFocusPart);
 
 } // extern "C"
 #pragma GCC visibility pop

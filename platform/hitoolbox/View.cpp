@@ -555,13 +555,32 @@ OSStatus SetKeyboardFocus(WindowRef inWindow, ControlRef inControl, ControlPartC
     const auto part =
         getParameter<ControlPartCode>(event, kEventParamControlPart, typeControlPartCode, inPart);
     ReleaseEvent(event);
-    if (isView(inControl)) inWindow->focus = part != kControlFocusNoPart ? inControl : nullptr;
+    if (isView(inControl)) {
+        inWindow->focus = part != kControlFocusNoPart ? inControl : nullptr;
+        inWindow->focusPart = part;
+    }
     return noErr;
 }
 
 OSStatus ClearKeyboardFocus(WindowRef inWindow)
 {
     return SetKeyboardFocus(inWindow, nullptr, kControlFocusNoPart);
+}
+
+OSStatus HIViewGetFocusPart(HIViewRef inView, ControlPartCode* outFocusPart)
+{
+    if (!isView(inView) || !outFocusPart) return paramErr;
+    *outFocusPart = kControlFocusNoPart;
+    WindowRef window = inView->window;
+    if (!window || window->focus != inView) return noErr;
+    EventRef event = newEvent(kEventClassControl, kEventControlGetFocusPart);
+    setParameter(event, kEventParamDirectObject, typeControlRef, inView);
+    const bool answered = SendEventToEventTarget(event, inView->target.get()) == noErr;
+    const auto asked = getParameter<ControlPartCode>(event, kEventParamControlPart, typeControlPartCode,
+                                                     kControlFocusNoPart);
+    ReleaseEvent(event);
+    if (platform::detail::isWindow(window)) *outFocusPart = answered ? asked : window->focusPart;
+    return noErr;
 }
 
 OSStatus GetKeyboardFocus(WindowRef inWindow, ControlRef* outControl)

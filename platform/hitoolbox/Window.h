@@ -27,6 +27,8 @@ struct OpaqueWindowPtr {
     ControlRef root = nullptr;
     ControlRef content = nullptr;
     ControlRef focus = nullptr;
+    // What the focused view answered when it took the focus.
+    ControlPartCode focusPart = kControlFocusNoPart;
     bool automaticDragTracking = false;
     std::shared_ptr<platform::detail::OwnedTarget<OpaqueWindowPtr>> target;
     // In window coordinates.

@@ -157,6 +157,15 @@ TEST_F(Input, WheelGoesUnderTheMouseAndKeysToTheFocus)
     GetKeyboardFocus(window, &focus);
     EXPECT_EQ(focus, top.ref);
     EXPECT_EQ(top.received.back().part, kControlFocusNextPart);
+    // top answers no get-focus-part event: the part it took the focus with.
+    ControlPartCode part = kControlFocusNoPart;
+    ASSERT_EQ(HIViewGetFocusPart(top.ref, &part), noErr);
+    EXPECT_EQ(part, 1);
+    top.focusPartAnswer = 127;
+    HIViewGetFocusPart(top.ref, &part);
+    EXPECT_EQ(part, 127);
+    ASSERT_EQ(HIViewGetFocusPart(below.ref, &part), noErr);
+    EXPECT_EQ(part, kControlFocusNoPart);
     platform::headless::keyDown(window, 126, 0);
     runScript();
     EXPECT_EQ(top.kinds(kEventClassKeyboard), std::vector<UInt32>{kEventRawKeyDown});

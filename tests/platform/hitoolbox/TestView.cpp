@@ -70,6 +70,11 @@ OSStatus handle(EventHandlerCallRef, EventRef event, void* userData)
         SetEventParameter(event, kEventParamControlPart, typeControlPartCode, sizeof part, &part);
         return noErr;
     }
+    case kEventControlGetFocusPart:
+        if (!view.focusPartAnswer) return eventNotHandledErr;
+        SetEventParameter(event, kEventParamControlPart, typeControlPartCode, sizeof view.focusPartAnswer,
+                          &view.focusPartAnswer);
+        return noErr;
     default:
         return eventNotHandledErr;
     }
@@ -105,6 +110,7 @@ TestViewClass::TestViewClass()
         {kEventClassControl, kEventControlTrack},
         {kEventClassControl, kEventControlContextualMenuClick},
         {kEventClassControl, kEventControlSetFocusPart},
+        {kEventClassControl, kEventControlGetFocusPart},
         {kEventClassControl, kEventControlDispose},
         {kEventClassMouse, kEventMouseWheelMoved},
         {kEventClassKeyboard, kEventRawKeyDown},

@@ -29,6 +29,8 @@ struct TestView {
     bool handlesKeys = true;
     UInt32 features = 0;
     bool focused = false;
+    // Answered to the get-focus-part event when not 0.
+    ControlPartCode focusPartAnswer = 0;
     // Runs on the track event.
     std::function<void()> track;
 
