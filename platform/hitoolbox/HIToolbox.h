@@ -22,7 +22,8 @@
 // of the view under it: a hit test, then a click; a primary click nobody
 // handles is tracked (the track event, with the hit part), another button
 // (or a control-click) gets the contextual-menu click instead. Locations in
-// these events are in the view's coordinates. A wheel goes to the view under
+// these events are in the view's coordinates in a compositing window; in
+// another, in the window's (the port's), but global for the click. A wheel goes to the view under
 // the mouse (the event keeps its window location), raw keys to the view
 // with the keyboard focus, else to the window; a raw key down nobody handles
 // comes back as the text-input event for it, and a tab that nobody handles

@@ -216,7 +216,11 @@ OSStatus OpaqueWindowPtr::mouseDown(EventRef event)
     if (!view || view == content) return eventNotHandledErr;
     const UInt32 modifiers = getParameter<UInt32>(event, kEventParamKeyModifiers, typeUInt32);
     const auto button = getParameter<EventMouseButton>(event, kEventParamMouseButton, typeMouseButton);
-    const HIPoint local = view->fromWindow(where);
+    // Compositing windows give view coordinates; others the port's, and the
+    // click itself the global location.
+    const HIPoint local = compositing() ? view->fromWindow(where) : where;
+    const HIPoint clickAt =
+        compositing() ? local : getParameter<HIPoint>(event, kEventParamMouseLocation, typeHIPoint);
     // A handler may dispose of the view, or of the window.
     const auto gone = [&] { return !platform::detail::isWindow(this) || !platform::detail::isView(view); };
 
@@ -230,7 +234,7 @@ OSStatus OpaqueWindowPtr::mouseDown(EventRef event)
         SetKeyboardFocus(this, view, part);
     if (gone()) return noErr;
 
-    EventRef click = controlEvent(kEventControlClick, view, local, modifiers);
+    EventRef click = controlEvent(kEventControlClick, view, clickAt, modifiers);
     setParameter(click, kEventParamWindowMouseLocation, typeHIPoint, where);
     setParameter(click, kEventParamMouseButton, typeMouseButton, button);
     setParameter(click, kEventParamClickCount, typeUInt32,

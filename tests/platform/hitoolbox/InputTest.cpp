@@ -64,6 +64,25 @@ TEST_F(Input, PrimaryClickIsHitTestedClickedAndTrackedOnTheTopView)
     EXPECT_EQ(below.received[3].location.y, 5);
 }
 
+TEST_F(Input, NonCompositingWindowsGivePortAndGlobalLocations)
+{
+    WindowRef plain = nullptr;
+    const Rect bounds{50, 40, 90, 100};
+    ASSERT_EQ(CreateNewWindow(kDocumentWindowClass, kWindowStandardHandlerAttribute, &bounds, &plain), noErr);
+    TestView view;
+    viewClass.create(view, plain, {10, 10, 30, 30});
+    platform::headless::mouseDown(plain, 15, 12);
+    platform::headless::mouseUp(plain, 15, 12);
+    runScript();
+    ASSERT_EQ(view.kinds(), (std::vector<UInt32>{kEventControlInitialize, kEventControlHitTest,
+                                                 kEventControlClick, kEventControlTrack}));
+    EXPECT_EQ(view.received[1].location.x, 15);
+    EXPECT_EQ(view.received[2].location.x, 55);
+    EXPECT_EQ(view.received[2].location.y, 62);
+    EXPECT_EQ(view.received[3].location.y, 12);
+    DisposeWindow(plain);
+}
+
 TEST_F(Input, HandledClicksAreNotTrackedAndOtherButtonsAreContextual)
 {
     top.handlesClick = true;
