@@ -86,7 +86,6 @@ std::string describeEntry(const void* value, CFStringRef (*copyDescription)(cons
 CFErrorRef createError(CFIndex code, std::string description);
 
 // The platform clock's state, for the run loops.
-bool clockIsVirtual();
 // Moves the virtual clock forward to `time`; never back.
 void advanceVirtualClockTo(CFAbsoluteTime time);
 // When the real clock will read `time`.

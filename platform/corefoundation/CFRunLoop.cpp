@@ -20,6 +20,7 @@
 #include "platform/corefoundation/CFInternal.h"
 #include "platform/corefoundation/CFRef.h"
 #include "platform/corefoundation/CFRunLoop.h"
+#include "platform/corefoundation/PlatformClock.h"
 
 using platform::CFRef;
 using platform::detail::Object;
@@ -280,7 +281,7 @@ CFRunLoopRunResult run(CFRunLoopRef rl, const std::string& mode, CFTimeInterval 
             if (hasWork || rl->woken) continue;
 
             next = std::min(next, limit);
-            if (platform::detail::clockIsVirtual()) {
+            if (platform::usingVirtualClock()) {
                 if (limit != kNoLimit) {
                     platform::detail::advanceVirtualClockTo(next);
                     continue;

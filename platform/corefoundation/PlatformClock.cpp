@@ -51,6 +51,11 @@ void useRealClock()
     virtualInUse.store(false);
 }
 
+bool usingVirtualClock()
+{
+    return virtualInUse.load();
+}
+
 void advanceVirtualClock(CFTimeInterval seconds)
 {
     if (!virtualInUse.load() || !(seconds > 0)) return;
@@ -61,11 +66,6 @@ void advanceVirtualClock(CFTimeInterval seconds)
 } // namespace platform
 
 namespace platform::detail {
-
-bool clockIsVirtual()
-{
-    return virtualInUse.load();
-}
 
 void advanceVirtualClockTo(CFAbsoluteTime time)
 {

@@ -18,6 +18,8 @@ namespace platform {
 [[gnu::visibility("default")]] void useVirtualClock(CFAbsoluteTime start);
 // Back to the real clock.
 [[gnu::visibility("default")]] void useRealClock();
+// Whether the virtual clock is in use.
+[[gnu::visibility("default")]] bool usingVirtualClock();
 // Moves the virtual clock forward by `seconds` (ignored for a negative
 // amount or the real clock) and wakes every run loop, so that a run waiting
 // without a timeout fires what has come due.

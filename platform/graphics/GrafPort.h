@@ -14,6 +14,11 @@ struct OpaqueGrafPtr {
     RGBColor foreColor{0, 0, 0};
     RGBColor backColor{0xFFFF, 0xFFFF, 0xFFFF};
     CGContextRef begunContext = nullptr;
+    // How many Quartz contexts begun on the port have ended: a window shows
+    // what they drew.
+    unsigned endedContexts = 0;
+    // The layout a Quartz context begun on the port is given.
+    CGBitmapInfo contextInfo = kCGImageAlphaPremultipliedFirst;
 
     OpaqueGrafPtr() = default;
     OpaqueGrafPtr(const OpaqueGrafPtr&) = delete;

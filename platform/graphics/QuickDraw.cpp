@@ -74,7 +74,7 @@ OpaqueGrafPtr* portOf(PixMapHandle pm)
 CGContextRef newPortContext(OpaqueGrafPtr* port)
 {
     return CGBitmapContextCreate(port->pixMap.baseAddr, port->width(), port->height(), 8, port->rowBytes(),
-                                 nullptr, kCGImageAlphaPremultipliedFirst);
+                                 nullptr, port->contextInfo);
 }
 
 } // namespace platform::detail
@@ -277,6 +277,7 @@ OSStatus QDEndCGContext(CGrafPtr port, CGContextRef* context)
     if (!port || !context || !*context || *context != port->begunContext) return paramErr;
     CGContextRelease(port->begunContext);
     port->begunContext = nullptr;
+    ++port->endedContexts;
     *context = nullptr;
     return noErr;
 }

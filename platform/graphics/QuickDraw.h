@@ -37,6 +37,9 @@ using GWorldFlags = uint32_t;
 inline constexpr OSErr cDepthErr = -157;
 
 inline constexpr uint32_t k32ARGBPixelFormat = 0x00000020;
+// Native-endian premultiplied ARGB on this machine: a window's backing
+// store. Only Quartz contexts begun on such a port draw into it.
+inline constexpr uint32_t k32BGRAPixelFormat = FourCharCode("BGRA");
 
 // Set on a pixel map's row length, also in what GetPixRowBytes returns;
 // callers mask the length with 0x3FFF.

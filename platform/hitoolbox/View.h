@@ -1,0 +1,70 @@
+#pragma once
+
+// A view: its place in the tree and in its window, its class and its event
+// target.
+
+#include <memory>
+#include <vector>
+
+#include "platform/hitoolbox/EventTarget.h"
+#include "platform/hitoolbox/HIToolbox.h"
+
+struct OpaqueHIObjectClassRef {
+    CFStringRef classID;
+    EventHandlerUPP handler;
+    void* data;
+    std::vector<EventTypeSpec> types;
+    // An HIObject subclass: constructed and destructed through its handler.
+    bool constructs;
+    int instances = 0;
+};
+
+struct OpaqueControlRef {
+    OpaqueHIObjectClassRef* objectClass = nullptr;
+    EventHandlerRef classHandler = nullptr;
+    WindowRef window = nullptr;
+    ControlRef superview = nullptr;
+    // Back to front.
+    std::vector<ControlRef> subviews;
+    HIRect frame{};
+    HIPoint boundsOrigin{};
+    bool visible = true;
+    bool needsDisplay = false;
+    bool dragTracking = false;
+    UInt32 features = 0;
+    HIViewID id{};
+    std::shared_ptr<platform::detail::OwnedTarget<OpaqueControlRef>> target;
+
+    explicit OpaqueControlRef(const HIRect& f);
+    OpaqueControlRef(const OpaqueControlRef&) = delete;
+    OpaqueControlRef& operator=(const OpaqueControlRef&) = delete;
+    ~OpaqueControlRef();
+
+    EventTargetRef parentTarget() const;
+    OSStatus standardHandler(EventHandlerCallRef, EventRef) { return eventNotHandledErr; }
+
+    // Between the view's coordinates and its window's.
+    HIPoint toWindow(HIPoint point) const;
+    HIPoint fromWindow(HIPoint point) const;
+    // Of the part of the view that is visible through its superviews, in
+    // window coordinates; empty when the view is hidden.
+    CGRect visibleArea() const;
+    bool shown() const;
+    void setWindow(WindowRef w);
+    // Asks for the visible part of the view to be redrawn.
+    void invalidate();
+};
+
+namespace platform::detail {
+
+// A view of class objectClass (may be null) in window (may be null), not yet
+// in any superview, constructed and initialised by its class.
+ControlRef newView(OpaqueHIObjectClassRef* objectClass, const HIRect& frame, Collection initData);
+// Sends the view the dispose event, disposes of its subviews and of the
+// view, taking it out of its superview.
+void destroyView(ControlRef view);
+// The innermost shown view under a point in window coordinates, below root.
+ControlRef viewAt(ControlRef root, HIPoint windowPoint);
+bool isView(ControlRef view);
+
+} // namespace platform::detail

@@ -1,0 +1,53 @@
+#pragma once
+
+// What a window system gives the toolbox: a place for each window's backing
+// store to be seen, and the user's input. The headless backend is the only
+// one so far; a display backend implements the same calls.
+
+#include "platform/hitoolbox/CarbonEvents.h"
+
+namespace platform::detail {
+
+// One piece of input, in the coordinates of the window it happened in.
+struct InputEvent {
+    // close: the user asked for the window to close.
+    enum class Kind { mouseDown, mouseUp, mouseMoved, mouseDragged, wheel, keyDown, keyUp, close };
+    Kind kind;
+    WindowRef window;
+    HIPoint location{};
+    EventMouseButton button = kEventMouseButtonPrimary;
+    UInt32 clickCount = 1;
+    UInt32 modifiers = 0;
+    EventMouseWheelAxis axis = kEventMouseWheelAxisY;
+    SInt32 delta = 0;
+    UInt32 keyCode = 0;
+    char charCode = 0;
+};
+
+class WindowBackend {
+  public:
+    virtual ~WindowBackend() = default;
+
+    // A window was made or is about to go; its state (visibility, bounds,
+    // title) changed.
+    virtual void windowCreated(WindowRef window) = 0;
+    virtual void windowDisposed(WindowRef window) = 0;
+    virtual void windowChanged(WindowRef window) = 0;
+    // The window's backing store changed in the last pass.
+    virtual void present(WindowRef window) = 0;
+
+    // When the next input will be there (infinity when none is known).
+    virtual CFAbsoluteTime nextInputTime() = 0;
+    // Takes the next input that is there by `now`; false when there is none.
+    virtual bool takeInput(CFAbsoluteTime now, InputEvent& input) = 0;
+    // Nothing else is to be done for `seconds`: wait that long, or less when
+    // input arrives. While the run loop waits for a timer instead, a backend
+    // whose input arrives on its own wakes it with wakeEventLoop (any
+    // thread).
+    virtual void wait(CFTimeInterval seconds) = 0;
+};
+
+// The backend in use.
+WindowBackend& windowBackend();
+
+} // namespace platform::detail
