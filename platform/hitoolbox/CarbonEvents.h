@@ -278,7 +278,7 @@ OSStatus GetEventParameter(EventRef event, EventParamName name, EventParamType d
                            void* outData);
 
 // Handlers. The handler reference is valid until removed or until its target
-// goes; outRef may be null.
+// goes; after that the calls taking it answer paramErr. outRef may be null.
 OSStatus InstallEventHandler(EventTargetRef target, EventHandlerUPP handler, ItemCount numTypes,
                              const EventTypeSpec* list, void* userData, EventHandlerRef* outRef);
 OSStatus RemoveEventHandler(EventHandlerRef handler);

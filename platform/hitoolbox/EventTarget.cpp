@@ -1,6 +1,7 @@
 #include "platform/hitoolbox/EventTarget.h"
 
 #include <algorithm>
+#include <set>
 
 namespace {
 
@@ -39,6 +40,14 @@ OSStatus runFrom(EventHandlerCallRef call, EventRef event)
     return eventNotHandledErr;
 }
 
+// Handlers not yet removed, by hand or with their target: a reference kept
+// past either is refused, not followed.
+std::set<EventHandlerRef>& liveHandlers()
+{
+    static std::set<EventHandlerRef> live;
+    return live;
+}
+
 } // namespace
 
 bool OpaqueEventHandlerRef::wants(EventRef event) const
@@ -51,7 +60,10 @@ bool OpaqueEventHandlerRef::wants(EventRef event) const
 
 void OpaqueEventTargetRef::detach()
 {
-    for (auto& handler : handlers) handler->removed = true;
+    for (auto& handler : handlers) {
+        handler->removed = true;
+        liveHandlers().erase(handler.get());
+    }
     handlers.clear();
 }
 
@@ -62,13 +74,14 @@ OSStatus InstallEventHandler(EventTargetRef target, EventHandlerUPP handler, Ite
     auto installed = std::make_shared<OpaqueEventHandlerRef>(
         OpaqueEventHandlerRef{target, handler, userData, std::vector<EventTypeSpec>(list, list + numTypes)});
     target->handlers.push_back(installed);
+    liveHandlers().insert(installed.get());
     if (outRef) *outRef = installed.get();
     return noErr;
 }
 
 OSStatus RemoveEventHandler(EventHandlerRef handler)
 {
-    if (!handler) return paramErr;
+    if (!liveHandlers().erase(handler)) return paramErr;
     auto& handlers = handler->target->handlers;
     const auto found = std::find_if(handlers.begin(), handlers.end(),
                                     [&](const auto& installed) { return installed.get() == handler; });
@@ -80,14 +93,14 @@ OSStatus RemoveEventHandler(EventHandlerRef handler)
 
 OSStatus AddEventTypesToHandler(EventHandlerRef handler, ItemCount numTypes, const EventTypeSpec* list)
 {
-    if (!handler || (numTypes > 0 && !list)) return paramErr;
+    if (!liveHandlers().count(handler) || (numTypes > 0 && !list)) return paramErr;
     handler->types.insert(handler->types.end(), list, list + numTypes);
     return noErr;
 }
 
 OSStatus RemoveEventTypesFromHandler(EventHandlerRef handler, ItemCount numTypes, const EventTypeSpec* list)
 {
-    if (!handler || (numTypes > 0 && !list)) return paramErr;
+    if (!liveHandlers().count(handler) || (numTypes > 0 && !list)) return paramErr;
     auto& types = handler->types;
     for (ItemCount i = 0; i < numTypes; ++i) {
         std::erase_if(types, [&](const EventTypeSpec& spec) {

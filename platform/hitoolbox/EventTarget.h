@@ -37,7 +37,8 @@ struct OpaqueEventTargetRef : std::enable_shared_from_this<OpaqueEventTargetRef>
 
 namespace platform::detail {
 
-// A target whose standard handler and parent are given as functions.
+// A window's or view's target: its owner gives the parent and the standard
+// handler until it goes.
 template <typename Owner> struct OwnedTarget final : OpaqueEventTargetRef {
     Owner* owner;
     explicit OwnedTarget(Owner* o) : owner(o) {}

@@ -57,8 +57,8 @@ struct OpaqueControlRef {
 
 namespace platform::detail {
 
-// A view of class objectClass (may be null) in window (may be null), not yet
-// in any superview, constructed and initialised by its class.
+// A view of class objectClass (may be null), in no window or superview yet,
+// constructed and initialised by its class.
 ControlRef newView(OpaqueHIObjectClassRef* objectClass, const HIRect& frame, Collection initData);
 // Sends the view the dispose event, disposes of its subviews and of the
 // view, taking it out of its superview.

@@ -168,6 +168,12 @@ TEST(Events, HandlerOrderCallNextAndRemoval)
     EXPECT_EQ(recorder.calls, (std::vector<std::string>{"older", "application"}));
     ASSERT_EQ(RemoveEventHandler(applicationRef), noErr);
 
+    // Handlers go with their target; references kept past that are refused.
+    DisposeControl(pane);
+    EXPECT_EQ(RemoveEventHandler(olderRef), paramErr);
+    EXPECT_EQ(AddEventTypesToHandler(olderRef, 1, &other), paramErr);
+    EXPECT_EQ(RemoveEventHandler(newerRef), paramErr);
+
     ReleaseEvent(otherEvent);
     ReleaseEvent(event);
     DisposeWindow(window);
