@@ -170,10 +170,7 @@ CFAbsoluteTime deadlineAfter(EventTimeout timeout)
 
 bool matches(EventRef event, ItemCount numTypes, const EventTypeSpec* list)
 {
-    if (numTypes == 0) return true;
-    return std::any_of(list, list + numTypes, [&](const EventTypeSpec& spec) {
-        return spec.eventClass == GetEventClass(event) && spec.eventKind == GetEventKind(event);
-    });
+    return platform::detail::listsType(list, numTypes, GetEventClass(event), GetEventKind(event));
 }
 
 void fireTimer(CFRunLoopTimerRef, void* info)

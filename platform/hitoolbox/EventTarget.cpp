@@ -53,9 +53,7 @@ std::set<EventHandlerRef>& liveHandlers()
 bool OpaqueEventHandlerRef::wants(EventRef event) const
 {
     const UInt32 eventClass = GetEventClass(event), kind = GetEventKind(event);
-    return std::any_of(types.begin(), types.end(), [&](const EventTypeSpec& spec) {
-        return spec.eventClass == eventClass && spec.eventKind == kind;
-    });
+    return !types.empty() && platform::detail::listsType(types.data(), types.size(), eventClass, kind);
 }
 
 void OpaqueEventTargetRef::detach()
@@ -103,8 +101,8 @@ OSStatus RemoveEventTypesFromHandler(EventHandlerRef handler, ItemCount numTypes
     if (!liveHandlers().count(handler) || (numTypes > 0 && !list)) return paramErr;
     auto& types = handler->types;
     for (ItemCount i = 0; i < numTypes; ++i) {
-        std::erase_if(types, [&](const EventTypeSpec& spec) {
-            return spec.eventClass == list[i].eventClass && spec.eventKind == list[i].eventKind;
+        std::erase_if(types, [&](const EventTypeSpec& type) {
+            return platform::detail::listsType(&list[i], 1, type.eventClass, type.eventKind);
         });
     }
     return noErr;
@@ -129,4 +127,11 @@ OSStatus SendEventToEventTarget(EventRef event, EventTargetRef target)
     const OSStatus status = runFrom(&call, event);
     ReleaseEvent(event);
     return status;
+}
+
+bool platform::detail::listsType(const EventTypeSpec* list, ItemCount count, UInt32 eventClass, UInt32 kind)
+{
+    return count == 0 || std::any_of(list, list + count, [&](const EventTypeSpec& type) {
+               return type.eventClass == eventClass && type.eventKind == kind;
+           });
 }

@@ -37,6 +37,9 @@ struct OpaqueEventTargetRef : std::enable_shared_from_this<OpaqueEventTargetRef>
 
 namespace platform::detail {
 
+// Whether a type list (empty: every event) names this class and kind.
+bool listsType(const EventTypeSpec* list, ItemCount count, UInt32 eventClass, UInt32 kind);
+
 // A window's or view's target: its owner gives the parent and the standard
 // handler until it goes.
 template <typename Owner> struct OwnedTarget final : OpaqueEventTargetRef {

@@ -33,10 +33,10 @@ OSStatus recordingHandler(EventHandlerCallRef call, EventRef event, void* userDa
     return step->result;
 }
 
-EventRef makeEvent(const EventTypeSpec& spec = kTestEvent)
+EventRef makeEvent(const EventTypeSpec& type = kTestEvent)
 {
     EventRef event = nullptr;
-    EXPECT_EQ(CreateEvent(nullptr, spec.eventClass, spec.eventKind, 0, kEventAttributeNone, &event), noErr);
+    EXPECT_EQ(CreateEvent(nullptr, type.eventClass, type.eventKind, 0, kEventAttributeNone, &event), noErr);
     return event;
 }
 
