@@ -114,10 +114,24 @@ class CDrawContext : public CReferenceCounter {
     void drawCGImage(CGImageRef image, const CRect& where);
     CGContextRef getCGContext() const { return gCGContext; }
 
+    // The buttons down and the modifiers held (CMouseButton bits); control
+    // with the primary button reads as the secondary button.
+    long getMouseButtons();
+    // The mouse in frame coordinates.
+    void getMouseLocation(CPoint& point);
+    // Takes the next mouse down or drag within the double-click time: true
+    // for a mouse down.
+    bool waitDoubleClick();
+    // Takes the next mouse up, down or drag while the primary button is
+    // down: true for a drag.
+    bool waitDrag();
+
     const CPoint& getOffset() const { return offset; }
     void setOffset(const CPoint& point) { offset = point; }
     const CPoint& getScreenOffset() const { return offsetScreen; }
     CFrame* getFrame() const { return pFrame; }
+    // For a frame going before its context: the context forgets it.
+    void detachFrame() { pFrame = nullptr; }
     WindowRef getWindow() const { return pWindow; }
 
   protected:
