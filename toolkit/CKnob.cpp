@@ -16,8 +16,6 @@ namespace {
 constexpr float kTwoPi = 2.f * std::numbers::pi_v<float>;
 constexpr int kKnobModeLinear = 2;
 constexpr float kLinearRange = 200.f;
-// Virtual keys of the arrows.
-constexpr uint8_t kKeyLeft = 11, kKeyUp = 12, kKeyRight = 13, kKeyDown = 14;
 
 long insetFor(const CBitmap* handle)
 {
@@ -158,12 +156,12 @@ long CKnob::onKeyDown(VstKeyCode& key)
 {
     float direction;
     switch (key.virt) {
-    case kKeyUp:
-    case kKeyRight:
+    case kVKeyUp:
+    case kVKeyRight:
         direction = 1.f;
         break;
-    case kKeyLeft:
-    case kKeyDown:
+    case kVKeyLeft:
+    case kVKeyDown:
         direction = -1.f;
         break;
     default:
