@@ -56,12 +56,7 @@ void CAnimKnob::draw(CDrawContext* context)
         const CCoord y = toolkit::clampTo<CCoord>((bInverseBitmap ? 1.f - val : val) * span);
         where.v = y / heightOfOneImage * heightOfOneImage;
     }
-    if (pBackground) {
-        if (bTransparencyEnabled)
-            pBackground->drawTransparent(context, size, where);
-        else
-            pBackground->draw(context, size, where);
-    }
+    if (pBackground) drawBackground(context, pBackground, where);
     valueToPoint(lastDrawnPoint);
     setDirty(false);
 }

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "platform/hitoolbox/CarbonEvents.h"
+#include "toolkit/CBitmap.h"
 #include "toolkit/CFrame.h"
 #include "toolkit/MouseButtons.h"
 
@@ -79,6 +80,14 @@ bool CControl::isDoubleClick()
     }
     lastTicks = now;
     return false;
+}
+
+void CControl::drawBackground(CDrawContext* context, CBitmap* bitmap, const CPoint& offset)
+{
+    if (bTransparencyEnabled)
+        bitmap->drawTransparent(context, size, offset);
+    else
+        bitmap->draw(context, size, offset);
 }
 
 bool CControl::offerModifierClick(CDrawContext* context, long buttons)

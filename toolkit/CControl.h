@@ -62,6 +62,9 @@ class CControl : public CView {
     void setListener(CControlListener* l) { listener = l; }
 
   protected:
+    // Draws bitmap over the control from offset in it, transparently when
+    // the control is transparent.
+    void drawBackground(CDrawContext* context, CBitmap* bitmap, const CPoint& offset);
     // Offers a modifier click to the listener; true when it took it.
     bool offerModifierClick(CDrawContext* context, long buttons);
     // Tells the listener when the value changed.

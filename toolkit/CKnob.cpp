@@ -45,12 +45,7 @@ bool CKnob::isTypeOf(const char* name) const
 
 void CKnob::draw(CDrawContext* context)
 {
-    if (pBackground) {
-        if (bTransparencyEnabled)
-            pBackground->drawTransparent(context, size, offset);
-        else
-            pBackground->draw(context, size, offset);
-    }
+    if (pBackground) drawBackground(context, pBackground, offset);
     drawHandle(context);
     setDirty(false);
 }

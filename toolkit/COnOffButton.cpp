@@ -22,10 +22,7 @@ void COnOffButton::draw(CDrawContext* context)
 {
     if (pBackground) {
         const CPoint where(0, value == 0.f ? 0 : pBackground->getHeight() / 2);
-        if (bTransparencyEnabled)
-            pBackground->drawTransparent(context, size, where);
-        else
-            pBackground->draw(context, size, where);
+        drawBackground(context, pBackground, where);
     }
     setDirty(false);
 }

@@ -41,10 +41,7 @@ void CParamDisplay::drawText(CDrawContext* context, const char* text, CBitmap* b
 
     if (!background) background = pBackground;
     if (background) {
-        if (bTransparencyEnabled)
-            background->drawTransparent(context, size, backOffset);
-        else
-            background->draw(context, size, backOffset);
+        drawBackground(context, background, backOffset);
     } else if (!bTransparencyEnabled) {
         context->setFillColor(backColor);
         context->fillRect(size);

@@ -46,10 +46,7 @@ void CVerticalSwitch::draw(CDrawContext* context)
         const float val = value > 0.f ? (value < 1.f ? value : 1.f) : 0.f;
         const long position = toolkit::clampTo<long>((iMaxPositions - 1) * val + 0.5f);
         const CPoint where(0, toolkit::clampTo<CCoord>(int64_t{position} * heightOfOneImage));
-        if (bTransparencyEnabled)
-            pBackground->drawTransparent(context, size, where);
-        else
-            pBackground->draw(context, size, where);
+        drawBackground(context, pBackground, where);
     }
     setDirty(false);
 }
