@@ -153,6 +153,17 @@ void GetBackColor(RGBColor* color);
 // sets QDError to paramErr.
 void CopyBits(const BitMap* srcBits, const BitMap* dstBits, const Rect* srcRect, const Rect* dstRect,
               int16_t mode, RgnHandle maskRgn);
+// Regions are rectangles here: a region is the rectangle that bounds what
+// was put in it. A new region is empty.
+RgnHandle NewRgn(void);
+void DisposeRgn(RgnHandle rgn);
+void RectRgn(RgnHandle rgn, const Rect* r);
+void SetRectRgn(RgnHandle rgn, int16_t left, int16_t top, int16_t right, int16_t bottom);
+// The bounds of the union of the two.
+void UnionRgn(RgnHandle srcRgnA, RgnHandle srcRgnB, RgnHandle dstRgn);
+Rect* GetRegionBounds(RgnHandle region, Rect* bounds);
+bool EmptyRgn(RgnHandle rgn);
+
 // The result of the last QuickDraw call that reports one.
 QDErr QDError(void);
 

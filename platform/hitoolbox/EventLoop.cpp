@@ -82,6 +82,8 @@ EventRef eventFromInput(const InputEvent& input)
         {Kind::keyDown, kEventClassKeyboard, kEventRawKeyDown},
         {Kind::keyUp, kEventClassKeyboard, kEventRawKeyUp},
         {Kind::close, kEventClassWindow, kEventWindowClose},
+        {Kind::activate, kEventClassWindow, kEventWindowActivated},
+        {Kind::deactivate, kEventClassWindow, kEventWindowDeactivated},
     };
     const auto* entry =
         std::find_if(std::begin(kinds), std::end(kinds), [&](auto& k) { return k.kind == input.kind; });

@@ -251,5 +251,62 @@ OSStatus GetKeyboardFocus(WindowRef inWindow, ControlRef* outControl);
 // answers to kEventControlGetFocusPart, or the part it took the focus with.
 OSStatus HIViewGetFocusPart(HIViewRef inView, ControlPartCode* outFocusPart);
 
+// Moves the view within its superview.
+OSStatus HIViewMoveBy(HIViewRef inView, CGFloat inDX, CGFloat inDY);
+OSStatus HIViewPlaceInSuperviewAt(HIViewRef inView, CGFloat inX, CGFloat inY);
+// The port's bounds: (0, 0, height, width).
+Rect* GetWindowPortBounds(WindowRef window, Rect* bounds);
+
+// The size the view wants: what it answers to kEventControlGetOptimalBounds
+// (kEventParamControlOptimalBounds, with kEventParamControlOptimalBaselineOffset),
+// else its frame with baseline 0.
+OSStatus HIViewGetOptimalBounds(HIViewRef inView, HIRect* outBounds, float* outBaseLineOffset);
+OSStatus GetBestControlRect(ControlRef inControl, Rect* outRect, SInt16* outBaseLineOffset);
+
+// Activation. A shown window becomes active when the backend says so (or
+// by ActivateWindow/SelectWindow); it gets kEventWindowActivated or
+// kEventWindowDeactivated. A click in an inactive window first asks the
+// view under it for kEventControlGetClickActivation (default
+// kActivateAndIgnoreClick): the window is activated when the answer says
+// so, and the click goes on only when it says "handle".
+OSStatus ActivateWindow(WindowRef inWindow, Boolean inActivate);
+Boolean IsWindowActive(WindowRef inWindow);
+// Shows it in front and activates it, deactivating the one active before.
+void SelectWindow(WindowRef window);
+WindowRef ActiveNonFloatingWindow(void);
+
+// Non-compositing windows: their views are drawn on update. The area that
+// needs drawing (InvalWindowRect, a view needing display, showing the
+// window) brings, at the next pass of the event loop, one kEventWindowUpdate
+// to the window's target, whose standard handler sends kEventWindowDrawContent
+// and then clears the area; the draw-content standard handler sends each
+// shown view that overlaps the area kEventControlDraw with the area as
+// kEventParamRgnHandle (in port coordinates) and no Quartz context.
+// ReceiveNextEvent sees the update event while it is queued.
+OSStatus InvalWindowRect(WindowRef window, const Rect* bounds);
+OSStatus ValidWindowRect(WindowRef window, const Rect* bounds);
+// Draws now: one view (its subviews too), or all of the window's.
+void Draw1Control(ControlRef theControl);
+void DrawControls(WindowRef theWindow);
+// Draws the views overlapping the region (port coordinates).
+void UpdateControls(WindowRef inWindow, RgnHandle inUpdateRegion);
+
+// A view that scrolls its first subview: it asks it for
+// kEventScrollableGetInfo when the subview is added, resized or scrolled,
+// and sends kEventScrollableScrollTo (kEventParamOrigin) for a wheel over
+// it, by the line size times the delta, kept within the image.
+enum : OptionBits {
+    kHIScrollViewOptionsVertScroll = 1u << 0,
+    kHIScrollViewOptionsHorizScroll = 1u << 1,
+};
+OSStatus HIScrollViewCreate(OptionBits inOptions, HIViewRef* outView);
+
 } // extern "C"
 #pragma GCC visibility pop
+
+// The rest of the toolbox.
+#include "platform/hitoolbox/Appearance.h"
+#include "platform/hitoolbox/DragManager.h"
+#include "platform/hitoolbox/KeyboardLayout.h"
+#include "platform/hitoolbox/Menus.h"
+#include "platform/hitoolbox/TextField.h"

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "platform/hitoolbox/DragHandlers.h"
 #include "platform/hitoolbox/Event.h"
 #include "platform/hitoolbox/EventLoop.h"
 #include "platform/hitoolbox/View.h"
@@ -347,6 +348,7 @@ void DisposeWindow(WindowRef window)
     if (!isWindow(window)) return;
     platform::detail::windowBackend().windowDisposed(window);
     platform::detail::forgetWindowEvents(window);
+    platform::detail::forgetDragHandlers(window);
     std::erase(windows(), window);
     delete window;
 }
