@@ -174,11 +174,7 @@ bool CFrame::close()
     bOpenFlag = false;
     pEditor = nullptr;
     // While this is still a frame: removing a child consults the focus view.
-    if (pModalView) {
-        CView* modal = pModalView;
-        pModalView = nullptr;
-        removeView(modal, false);
-    }
+    if (pModalView) removeView(pModalView, false);
     setFocusView(nullptr);
     removeAll(true);
     setCursor(kCursorDefault);
@@ -307,14 +303,18 @@ bool CFrame::setModalView(CView* view)
 {
     if (view && pModalView) return false;
     if (!view) {
-        CView* modal = pModalView;
-        pModalView = nullptr;
-        if (modal) removeView(modal, false);
+        if (pModalView) removeView(pModalView, false);
         return true;
     }
     pModalView = view;
     addView(view);
     return true;
+}
+
+void CFrame::removeView(CView* view, bool withForget)
+{
+    if (view && view == pModalView) pModalView = nullptr;
+    CViewContainer::removeView(view, withForget);
 }
 
 void CFrame::beginEdit(long index)

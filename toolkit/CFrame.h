@@ -69,6 +69,8 @@ class CFrame : public CViewContainer {
     // Draws view (a direct child) or, without one, the whole frame.
     virtual void draw(CView* view = nullptr);
 
+    // Also clears the modal view when it is the one removed.
+    void removeView(CView* view, bool withForget = true) override;
     void draw(CDrawContext* context) override;
     void drawRect(CDrawContext* context, const CRect& updateRect) override;
     void mouse(CDrawContext* context, CPoint& where, long buttons = kButtonsFromContext) override;

@@ -79,7 +79,14 @@ void CViewContainer::removeView(CView* view, bool withForget)
 {
     const auto found = std::find(children.begin(), children.end(), view);
     if (found == children.end()) return;
-    if (pParentFrame && pParentFrame->getFocusView() == view) pParentFrame->setFocusView(nullptr);
+    // The focus view may be the view or inside it.
+    if (pParentFrame) {
+        for (CView* focus = pParentFrame->getFocusView(); focus; focus = focus->getParentView()) {
+            if (focus != view) continue;
+            pParentFrame->setFocusView(nullptr);
+            break;
+        }
+    }
     if (pLastDragView == view) pLastDragView = nullptr;
     // The focus view's looseFocus may have changed the list.
     children.erase(std::find(children.begin(), children.end(), view));
