@@ -196,6 +196,7 @@ inline constexpr EventParamName kEventParamControlOptimalBounds = FourCharCode("
 inline constexpr EventParamName kEventParamControlOptimalBaselineOffset = FourCharCode("cobo");
 inline constexpr EventParamName kEventParamControlWouldAcceptDrop = FourCharCode("cldg");
 inline constexpr EventParamName kEventParamDragRef = FourCharCode("drag");
+inline constexpr EventParamName kEventParamEventRef = FourCharCode("evnt");
 inline constexpr EventParamName kEventParamInitCollection = FourCharCode("icol");
 inline constexpr EventParamName kEventParamHIObjectInstance = FourCharCode("hioi");
 inline constexpr EventParamName kEventParamImageSize = FourCharCode("imsz");

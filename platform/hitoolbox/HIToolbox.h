@@ -258,34 +258,42 @@ OSStatus HIViewPlaceInSuperviewAt(HIViewRef inView, CGFloat inX, CGFloat inY);
 Rect* GetWindowPortBounds(WindowRef window, Rect* bounds);
 
 // The size the view wants: what it answers to kEventControlGetOptimalBounds
-// (kEventParamControlOptimalBounds, with kEventParamControlOptimalBaselineOffset),
-// else its frame with baseline 0.
+// in kEventParamControlOptimalBounds (typeHIRect or typeQDRectangle) and
+// kEventParamControlOptimalBaselineOffset (typeSInt16), else its frame
+// (in its superview's coordinates) with baseline 0.
 OSStatus HIViewGetOptimalBounds(HIViewRef inView, HIRect* outBounds, float* outBaseLineOffset);
 OSStatus GetBestControlRect(ControlRef inControl, Rect* outRect, SInt16* outBaseLineOffset);
 
-// Activation. A shown window becomes active when the backend says so (or
-// by ActivateWindow/SelectWindow); it gets kEventWindowActivated or
-// kEventWindowDeactivated. A click in an inactive window first asks the
-// view under it for kEventControlGetClickActivation (default
-// kActivateAndIgnoreClick): the window is activated when the answer says
-// so, and the click goes on only when it says "handle".
+// Activation. Showing a window activates it (and deactivates the one
+// active before), as do SelectWindow and the backend's activation input;
+// ActivateWindow and the backend's deactivation change one window. A window
+// whose state changes gets kEventWindowActivated or kEventWindowDeactivated.
+// A click in an inactive window first asks the view under it for
+// kEventControlGetClickActivation (kEventParamControlClickActivationResult;
+// kActivateAndHandleClick when nobody answers): the window is selected when
+// the answer says "activate", and the click goes on only when it says
+// "handle".
 OSStatus ActivateWindow(WindowRef inWindow, Boolean inActivate);
 Boolean IsWindowActive(WindowRef inWindow);
-// Shows it in front and activates it, deactivating the one active before.
+// Activates it, deactivating the one active before.
 void SelectWindow(WindowRef window);
 WindowRef ActiveNonFloatingWindow(void);
 
 // Non-compositing windows: their views are drawn on update. The area that
 // needs drawing (InvalWindowRect, a view needing display, showing the
-// window) brings, at the next pass of the event loop, one kEventWindowUpdate
-// to the window's target, whose standard handler sends kEventWindowDrawContent
-// and then clears the area; the draw-content standard handler sends each
-// shown view that overlaps the area kEventControlDraw with the area as
-// kEventParamRgnHandle (in port coordinates) and no Quartz context.
-// ReceiveNextEvent sees the update event while it is queued.
+// window) queues one kEventWindowUpdate (direct object and
+// kEventParamWindowRef: the window) after the event loop's pass, unless one
+// is queued. Dispatched to the window, its standard handler sends
+// kEventWindowDrawContent, whose standard handler sends each shown view that
+// overlaps the area, back to front, kEventControlDraw with the area as
+// kEventParamRgnHandle (port coordinates) and no Quartz context; the area is
+// then clean.
+// The area is kept as one rectangle: validating takes it away only when
+// the rectangle covers all of it.
 OSStatus InvalWindowRect(WindowRef window, const Rect* bounds);
 OSStatus ValidWindowRect(WindowRef window, const Rect* bounds);
-// Draws now: one view (its subviews too), or all of the window's.
+// Draws now: one view (its subviews too), or all of the window's; in a
+// compositing window, by redrawing that part of it.
 void Draw1Control(ControlRef theControl);
 void DrawControls(WindowRef theWindow);
 // Draws the views overlapping the region (port coordinates).

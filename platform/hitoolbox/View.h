@@ -57,6 +57,10 @@ struct OpaqueControlRef {
 
 namespace platform::detail {
 
+// Between QuickDraw and HIToolbox rectangles, rounded to whole pixels.
+HIRect hiRect(const Rect& r);
+Rect qdRect(const HIRect& r);
+
 // A view of class objectClass (may be null), in no window or superview yet,
 // constructed and initialised by its class.
 ControlRef newView(OpaqueHIObjectClassRef* objectClass, const HIRect& frame, Collection initData);
