@@ -149,7 +149,9 @@ void OpaqueWindowPtr::redraw()
     CGContextSetRGBFillColor(context, kWindowBackground, kWindowBackground, kWindowBackground, 1);
     CGContextFillRect(context, quartzRect(area, height()));
     CGContextClipToRect(context, quartzRect(area, height()));
+    drawing = area;
     platform::detail::drawViews(root, area, nullptr, context, height());
+    if (platform::detail::isWindow(this)) drawing.reset();
     CGContextRelease(context);
     cairo_surface_mark_dirty(backingStore);
     changed = true;
@@ -168,13 +170,13 @@ void OpaqueWindowPtr::setActive(bool isActive)
 void OpaqueWindowPtr::update()
 {
     if (!dirty) return;
-    updating = dirty;
+    drawing = dirty;
     dirty.reset();
     EventRef event = newEvent(kEventClassWindow, kEventWindowDrawContent);
     setParameter(event, kEventParamDirectObject, typeWindowRef, static_cast<WindowRef>(this));
     SendEventToEventTarget(event, target.get());
     ReleaseEvent(event);
-    if (platform::detail::isWindow(this)) updating.reset();
+    if (platform::detail::isWindow(this)) drawing.reset();
 }
 
 OSStatus OpaqueWindowPtr::standardHandler(EventHandlerCallRef, EventRef event)
@@ -190,7 +192,7 @@ OSStatus OpaqueWindowPtr::standardHandler(EventHandlerCallRef, EventRef event)
         return noErr;
     }
     if (eventClass == kEventClassWindow && kind == kEventWindowDrawContent) {
-        const CGRect area = updating.value_or(CGRect{{0, 0}, {CGFloat(width()), CGFloat(height())}});
+        const CGRect area = drawing.value_or(CGRect{{0, 0}, {CGFloat(width()), CGFloat(height())}});
         RgnHandle region = NewRgn();
         const Rect bounds = platform::detail::qdRect(area);
         RectRgn(region, &bounds);
@@ -290,6 +292,8 @@ OSStatus OpaqueWindowPtr::mouseDown(EventRef event)
         setParameter(next, kEventParamMouseButton, typeMouseButton, button);
     else
         setParameter(next, kEventParamControlPart, typeControlPartCode, part);
+    setParameter(next, kEventParamClickCount, typeUInt32,
+                 getParameter<UInt32>(event, kEventParamClickCount, typeUInt32, 1));
     status = sendToView(view, next);
     ReleaseEvent(next);
     return status == eventNotHandledErr ? eventNotHandledErr : noErr;

@@ -34,8 +34,8 @@ struct OpaqueWindowPtr {
     std::shared_ptr<platform::detail::OwnedTarget<OpaqueWindowPtr>> target;
     // In window coordinates.
     std::optional<CGRect> dirty;
-    // While a non-compositing window handles its update: the area.
-    std::optional<CGRect> updating;
+    // While views are drawn: the area they are drawn for.
+    std::optional<CGRect> drawing;
     // Drawn into since it was last presented: by the views, or through the
     // port (counted by the port).
     bool changed = false;
