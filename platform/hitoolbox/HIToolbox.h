@@ -299,10 +299,12 @@ void DrawControls(WindowRef theWindow);
 // Draws the views overlapping the region (port coordinates).
 void UpdateControls(WindowRef inWindow, RgnHandle inUpdateRegion);
 
-// A view that scrolls its first subview: it asks it for
-// kEventScrollableGetInfo when the subview is added, resized or scrolled,
-// and sends kEventScrollableScrollTo (kEventParamOrigin) for a wheel over
-// it, by the line size times the delta, kept within the image.
+// A view that scrolls its first subview (no scroll bars are drawn): a wheel
+// over it that nobody handled asks the subview for kEventScrollableGetInfo
+// (image size, view size, line size, origin) and sends it
+// kEventScrollableScrollTo with the origin moved by the line size times the
+// delta against the wheel (up: towards 0), kept within the image. The
+// options choose the axes.
 enum : OptionBits {
     kHIScrollViewOptionsVertScroll = 1u << 0,
     kHIScrollViewOptionsHorizScroll = 1u << 1,
