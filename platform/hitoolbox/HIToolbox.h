@@ -251,6 +251,15 @@ OSStatus GetKeyboardFocus(WindowRef inWindow, ControlRef* outControl);
 // answers to kEventControlGetFocusPart, or the part it took the focus with.
 OSStatus HIViewGetFocusPart(HIViewRef inView, ControlPartCode* outFocusPart);
 
+// Between a port's coordinates and global ones: a window's port is at the
+// window's content origin; other ports are at the global origin. The
+// current-port forms do nothing without a current port.
+void QDGlobalToLocalPoint(CGrafPtr port, Point* point);
+void QDLocalToGlobalPoint(CGrafPtr port, Point* point);
+void GlobalToLocal(Point* point);
+void LocalToGlobal(Point* point);
+void SetPortWindowPort(WindowRef window);
+
 // Moves the view within its superview.
 OSStatus HIViewMoveBy(HIViewRef inView, CGFloat inDX, CGFloat inDY);
 OSStatus HIViewPlaceInSuperviewAt(HIViewRef inView, CGFloat inX, CGFloat inY);
@@ -313,6 +322,17 @@ OSStatus HIScrollViewCreate(OptionBits inOptions, HIViewRef* outView);
 
 } // extern "C"
 #pragma GCC visibility pop
+
+inline OSStatus InstallWindowEventHandler(WindowRef window, EventHandlerUPP handler, ItemCount numTypes,
+                                          const EventTypeSpec* list, void* userData, EventHandlerRef* outRef)
+{
+    return InstallEventHandler(GetWindowEventTarget(window), handler, numTypes, list, userData, outRef);
+}
+inline OSStatus InstallControlEventHandler(ControlRef control, EventHandlerUPP handler, ItemCount numTypes,
+                                           const EventTypeSpec* list, void* userData, EventHandlerRef* outRef)
+{
+    return InstallEventHandler(GetControlEventTarget(control), handler, numTypes, list, userData, outRef);
+}
 
 // The rest of the toolbox.
 #include "platform/hitoolbox/Appearance.h"

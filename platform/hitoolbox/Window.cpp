@@ -619,3 +619,49 @@ void UpdateControls(WindowRef inWindow, RgnHandle inUpdateRegion)
     platform::detail::drawViews(inWindow->root, platform::detail::hiRect(bounds), inUpdateRegion, nullptr,
                                 inWindow->height());
 }
+
+namespace {
+
+// The global position of the port's origin.
+Point portOrigin(CGrafPtr port)
+{
+    const WindowRef window = platform::detail::windowOfPort(port);
+    return window ? Point{window->bounds.top, window->bounds.left} : Point{0, 0};
+}
+
+} // namespace
+
+void QDGlobalToLocalPoint(CGrafPtr port, Point* point)
+{
+    if (!port || !point) return;
+    const Point origin = portOrigin(port);
+    point->h = static_cast<int16_t>(point->h - origin.h);
+    point->v = static_cast<int16_t>(point->v - origin.v);
+}
+
+void QDLocalToGlobalPoint(CGrafPtr port, Point* point)
+{
+    if (!port || !point) return;
+    const Point origin = portOrigin(port);
+    point->h = static_cast<int16_t>(point->h + origin.h);
+    point->v = static_cast<int16_t>(point->v + origin.v);
+}
+
+void GlobalToLocal(Point* point)
+{
+    GrafPtr port = nullptr;
+    GetPort(&port);
+    QDGlobalToLocalPoint(port, point);
+}
+
+void LocalToGlobal(Point* point)
+{
+    GrafPtr port = nullptr;
+    GetPort(&port);
+    QDLocalToGlobalPoint(port, point);
+}
+
+void SetPortWindowPort(WindowRef window)
+{
+    if (isWindow(window)) SetPort(&window->port);
+}
