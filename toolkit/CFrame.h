@@ -13,11 +13,13 @@
 // Main thread only.
 
 #include <cstdint>
+#include <string>
 
 #include "platform/hitoolbox/HIToolbox.h"
 #include "toolkit/CViewContainer.h"
 
 class AEffGUIEditor;
+class CDragContainer;
 
 class CFrame : public CViewContainer {
   public:
@@ -67,6 +69,8 @@ class CFrame : public CViewContainer {
     // Draws view (a direct child) or, without one, the whole frame.
     virtual void draw(CView* view = nullptr);
 
+    // Also clears the modal view when it is the one removed.
+    void removeView(CView* view, bool withForget = true) override;
     void draw(CDrawContext* context) override;
     void drawRect(CDrawContext* context, const CRect& updateRect) override;
     void mouse(CDrawContext* context, CPoint& where, long buttons = kButtonsFromContext) override;
@@ -99,12 +103,32 @@ class CFrame : public CViewContainer {
     // The toolbox focus switch; nothing sets it.
     static bool hiToolboxAllowFocusChange;
 
+    // The identifier of the frame's own view class: a fixed prefix, a dot
+    // and the frame's address in hexadecimal, all of its digits.
+    static std::string classIDFor(const void* frame);
+    // The theme cursor for a cursor type on a system of that version.
+    static ThemeCursor themeCursorFor(CCursorType type, int32_t systemVersion);
+    // The drag over any frame of the process, null when none.
+    static CDragContainer* currentDrag();
+
   protected:
     static OSStatus carbonEventHandler(EventHandlerCallRef callRef, EventRef event, void* frame);
-    static OSErr dragTrackingHandler(int16_t message, WindowRef window, void* frame, DragRef drag);
+    static OSErr dragTrackingHandler(DragTrackingMessage message, WindowRef window, void* frame,
+                                     DragRef drag);
     static OSErr dragReceiveHandler(WindowRef window, void* frame, DragRef drag);
     OSStatus handleEvent(EventHandlerCallRef callRef, EventRef event);
-    OSStatus handleControlEvent(EventHandlerCallRef callRef, EventRef event);
+    OSStatus handleControlEvent(EventHandlerCallRef callRef, EventRef event, UInt32 kind);
+    OSStatus handleDrawEvent(EventRef event);
+    OSStatus handleMouseEvent(EventRef event, UInt32 kind);
+    OSStatus handleKeyEvent(EventRef event);
+    OSStatus handleWheelEvent(EventRef event);
+    OSStatus handleScrollEvent(EventRef event);
+    OSStatus handleFocusEvent(EventRef event, UInt32 kind);
+    OSStatus handleDragEvent(EventRef event, UInt32 kind);
+    // Releases the process's drag and wraps drag (none when null).
+    static void setDragContainer(DragRef drag);
+    // A drag tracking message, or 0 for the drop, to the views under the mouse.
+    void dragMessage(DragTrackingMessage message);
     void initFrame();
     bool registerWithToolbox();
     // A context on the event's Quartz context, or on the window.

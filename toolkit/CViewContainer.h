@@ -70,7 +70,6 @@ class CViewContainer : public CView {
     void takeFocus(CDrawContext* context = nullptr) override;
     // Also true when a dirty child overlaps the container.
     bool isDirty() const override;
-    bool hitTest(const CPoint& where, long buttons = kButtonsFromContext) override;
     void setViewSize(const CRect& rect) override;
     bool removed(CView* parent) override;
     bool attached(CView* parent) override;
@@ -90,6 +89,13 @@ class CViewContainer : public CView {
   protected:
     // The local rectangle (0, 0, width, height).
     CRect localRect() const;
+    // A new off-screen context of the container's size.
+    void makeOffscreen();
+    // The context the children draw in: the off-screen one, or context
+    // moved to the container's origin. endChildDrawing copies the local
+    // rectangle drawn off-screen to context, or moves context back.
+    CDrawContext* beginChildDrawing(CDrawContext* context, CPoint& savedOffset);
+    void endChildDrawing(CDrawContext* context, const CRect& local, const CPoint& savedOffset);
 
     std::vector<CView*> children; // first added first
     CColor backgroundColor = kBlackCColor;

@@ -58,7 +58,11 @@ struct ColorTable;
 using CTabHandle = ColorTable**;
 struct GDevice;
 using GDHandle = GDevice**;
-struct MacRegion;
+// Published layout.
+struct MacRegion {
+    uint16_t rgnSize;
+    Rect rgnBBox;
+};
 using RgnHandle = MacRegion**;
 
 // The leading fields of every pixel map: what CopyBits is handed.
@@ -148,7 +152,10 @@ void GetBackColor(RGBColor* color);
 // Copies srcRect of one pixel map to dstRect of another (rectangles in each
 // map's own coordinates), scaling by nearest pixel when their sizes differ,
 // clipped to both maps. Only srcCopy without a mask exists: the pixels are
-// copied as they are, without colouring by the port colours. Another mode, a
+// copied as they are, without colouring by the port colours (between a
+// window's map and another their bytes are put in the window's order). A
+// window whose port it is shows the copy after the event loop's pass.
+// Another mode, a
 // mask, or a bitmap that is not one of these pixel maps copies nothing and
 // sets QDError to paramErr.
 void CopyBits(const BitMap* srcBits, const BitMap* dstBits, const Rect* srcRect, const Rect* dstRect,
@@ -175,6 +182,12 @@ OSStatus QDBeginCGContext(CGrafPtr port, CGContextRef* context);
 // Releases the context begun on the port (its drawing stays in the pixels)
 // and sets *context to null; paramErr when it is not that context.
 OSStatus QDEndCGContext(CGrafPtr port, CGContextRef* context);
+// A context begun on a port has its origin at the port's bottom-left corner
+// already: noErr for the port's context, paramErr otherwise.
+OSStatus SyncCGContextOriginWithPort(CGContextRef context, CGrafPtr port);
+// Counts as drawing into the port, so that a window whose port it is shows
+// its pixels after the event loop's pass. The region is ignored.
+OSStatus QDFlushPortBuffer(CGrafPtr port, RgnHandle region);
 
 } // extern "C"
 #pragma GCC visibility pop

@@ -196,6 +196,7 @@ inline constexpr EventParamName kEventParamControlOptimalBounds = FourCharCode("
 inline constexpr EventParamName kEventParamControlOptimalBaselineOffset = FourCharCode("cobo");
 inline constexpr EventParamName kEventParamControlWouldAcceptDrop = FourCharCode("cldg");
 inline constexpr EventParamName kEventParamDragRef = FourCharCode("drag");
+inline constexpr EventParamName kEventParamEventRef = FourCharCode("evnt");
 inline constexpr EventParamName kEventParamInitCollection = FourCharCode("icol");
 inline constexpr EventParamName kEventParamHIObjectInstance = FourCharCode("hioi");
 inline constexpr EventParamName kEventParamImageSize = FourCharCode("imsz");
@@ -363,3 +364,11 @@ UInt32 GetDblTime(void);
 
 } // extern "C"
 #pragma GCC visibility pop
+
+// Installing on the application's, a window's or a view's target.
+inline OSStatus InstallApplicationEventHandler(EventHandlerUPP handler, ItemCount numTypes,
+                                               const EventTypeSpec* list, void* userData,
+                                               EventHandlerRef* outRef)
+{
+    return InstallEventHandler(GetApplicationEventTarget(), handler, numTypes, list, userData, outRef);
+}

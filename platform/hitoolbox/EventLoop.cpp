@@ -204,6 +204,14 @@ void forgetWindowEvents(WindowRef window)
     });
 }
 
+bool isQueued(UInt32 eventClass, UInt32 kind, WindowRef window)
+{
+    return std::any_of(loop().queue.begin(), loop().queue.end(), [&](EventRef event) {
+        return GetEventClass(event) == eventClass && GetEventKind(event) == kind &&
+               getParameter<WindowRef>(event, kEventParamWindowRef, typeWindowRef) == window;
+    });
+}
+
 } // namespace platform::detail
 
 EventTime GetCurrentEventTime(void)

@@ -251,6 +251,15 @@ OSStatus GetKeyboardFocus(WindowRef inWindow, ControlRef* outControl);
 // answers to kEventControlGetFocusPart, or the part it took the focus with.
 OSStatus HIViewGetFocusPart(HIViewRef inView, ControlPartCode* outFocusPart);
 
+// Between a port's coordinates and global ones: a window's port is at the
+// window's content origin; other ports are at the global origin. The
+// current-port forms do nothing without a current port.
+void QDGlobalToLocalPoint(CGrafPtr port, Point* point);
+void QDLocalToGlobalPoint(CGrafPtr port, Point* point);
+void GlobalToLocal(Point* point);
+void LocalToGlobal(Point* point);
+void SetPortWindowPort(WindowRef window);
+
 // Moves the view within its superview.
 OSStatus HIViewMoveBy(HIViewRef inView, CGFloat inDX, CGFloat inDY);
 OSStatus HIViewPlaceInSuperviewAt(HIViewRef inView, CGFloat inX, CGFloat inY);
@@ -258,43 +267,53 @@ OSStatus HIViewPlaceInSuperviewAt(HIViewRef inView, CGFloat inX, CGFloat inY);
 Rect* GetWindowPortBounds(WindowRef window, Rect* bounds);
 
 // The size the view wants: what it answers to kEventControlGetOptimalBounds
-// (kEventParamControlOptimalBounds, with kEventParamControlOptimalBaselineOffset),
-// else its frame with baseline 0.
+// in kEventParamControlOptimalBounds (typeHIRect or typeQDRectangle) and
+// kEventParamControlOptimalBaselineOffset (typeSInt16), else its frame
+// (in its superview's coordinates) with baseline 0.
 OSStatus HIViewGetOptimalBounds(HIViewRef inView, HIRect* outBounds, float* outBaseLineOffset);
 OSStatus GetBestControlRect(ControlRef inControl, Rect* outRect, SInt16* outBaseLineOffset);
 
-// Activation. A shown window becomes active when the backend says so (or
-// by ActivateWindow/SelectWindow); it gets kEventWindowActivated or
-// kEventWindowDeactivated. A click in an inactive window first asks the
-// view under it for kEventControlGetClickActivation (default
-// kActivateAndIgnoreClick): the window is activated when the answer says
-// so, and the click goes on only when it says "handle".
+// Activation. Showing a window activates it (and deactivates the one
+// active before), as do SelectWindow and the backend's activation input;
+// ActivateWindow and the backend's deactivation change one window. A window
+// whose state changes gets kEventWindowActivated or kEventWindowDeactivated.
+// A click in an inactive window first asks the view under it for
+// kEventControlGetClickActivation (kEventParamControlClickActivationResult;
+// kActivateAndHandleClick when nobody answers): the window is selected when
+// the answer says "activate", and the click goes on only when it says
+// "handle".
 OSStatus ActivateWindow(WindowRef inWindow, Boolean inActivate);
 Boolean IsWindowActive(WindowRef inWindow);
-// Shows it in front and activates it, deactivating the one active before.
+// Activates it, deactivating the one active before.
 void SelectWindow(WindowRef window);
 WindowRef ActiveNonFloatingWindow(void);
 
 // Non-compositing windows: their views are drawn on update. The area that
 // needs drawing (InvalWindowRect, a view needing display, showing the
-// window) brings, at the next pass of the event loop, one kEventWindowUpdate
-// to the window's target, whose standard handler sends kEventWindowDrawContent
-// and then clears the area; the draw-content standard handler sends each
-// shown view that overlaps the area kEventControlDraw with the area as
-// kEventParamRgnHandle (in port coordinates) and no Quartz context.
-// ReceiveNextEvent sees the update event while it is queued.
+// window) queues one kEventWindowUpdate (direct object and
+// kEventParamWindowRef: the window) after the event loop's pass, unless one
+// is queued. Dispatched to the window, its standard handler sends
+// kEventWindowDrawContent, whose standard handler sends each shown view that
+// overlaps the area, back to front, kEventControlDraw with the area as
+// kEventParamRgnHandle (port coordinates) and no Quartz context; the area is
+// then clean.
+// The area is kept as one rectangle: validating takes it away only when
+// the rectangle covers all of it.
 OSStatus InvalWindowRect(WindowRef window, const Rect* bounds);
 OSStatus ValidWindowRect(WindowRef window, const Rect* bounds);
-// Draws now: one view (its subviews too), or all of the window's.
+// Draws now: one view (its subviews too), or all of the window's; in a
+// compositing window, by redrawing that part of it.
 void Draw1Control(ControlRef theControl);
 void DrawControls(WindowRef theWindow);
 // Draws the views overlapping the region (port coordinates).
 void UpdateControls(WindowRef inWindow, RgnHandle inUpdateRegion);
 
-// A view that scrolls its first subview: it asks it for
-// kEventScrollableGetInfo when the subview is added, resized or scrolled,
-// and sends kEventScrollableScrollTo (kEventParamOrigin) for a wheel over
-// it, by the line size times the delta, kept within the image.
+// A view that scrolls its first subview (no scroll bars are drawn): a wheel
+// over it that nobody handled asks the subview for kEventScrollableGetInfo
+// (image size, view size, line size, origin) and sends it
+// kEventScrollableScrollTo with the origin moved by the line size times the
+// delta against the wheel (up: towards 0), kept within the image. The
+// options choose the axes.
 enum : OptionBits {
     kHIScrollViewOptionsVertScroll = 1u << 0,
     kHIScrollViewOptionsHorizScroll = 1u << 1,
@@ -303,6 +322,17 @@ OSStatus HIScrollViewCreate(OptionBits inOptions, HIViewRef* outView);
 
 } // extern "C"
 #pragma GCC visibility pop
+
+inline OSStatus InstallWindowEventHandler(WindowRef window, EventHandlerUPP handler, ItemCount numTypes,
+                                          const EventTypeSpec* list, void* userData, EventHandlerRef* outRef)
+{
+    return InstallEventHandler(GetWindowEventTarget(window), handler, numTypes, list, userData, outRef);
+}
+inline OSStatus InstallControlEventHandler(ControlRef control, EventHandlerUPP handler, ItemCount numTypes,
+                                           const EventTypeSpec* list, void* userData, EventHandlerRef* outRef)
+{
+    return InstallEventHandler(GetControlEventTarget(control), handler, numTypes, list, userData, outRef);
+}
 
 // The rest of the toolbox.
 #include "platform/hitoolbox/Appearance.h"
