@@ -7,7 +7,9 @@
 #include <string>
 
 #include "FrameWindow.h"
+#include "toolkit/COffscreenContext.h"
 #include "toolkit/COptionMenu.h"
+#include "toolkit/COptionMenuScheme.h"
 
 namespace toolkit::test {
 namespace {
@@ -142,6 +144,34 @@ TEST(OptionMenuEntries, AMenuCannotContainItself)
     EXPECT_EQ(top->getNbEntries(), 1);
     sub->forget();
     top->forget();
+}
+
+TEST(OptionMenuScheme, ItemsAreSizedAndDrawnInTheSchemeColours)
+{
+    auto* scheme = new COptionMenuScheme;
+    scheme->setColors(kGreyCColor, kBlueCColor, kBlackCColor, kWhiteCColor, kRedCColor);
+    auto* context = new COffscreenContext(nullptr, 120, 40, kBlackCColor);
+    CPoint size;
+    scheme->getItemSize("-", context, size);
+    EXPECT_EQ(size, CPoint(6, 9));
+    scheme->getItemSize("Item", context, size);
+    context->setFont(kFontSmall);
+    EXPECT_EQ(size, CPoint(context->getStringWidth("Item") + 36, 18));
+
+    // A checked, selected item: selection background, a dot in the
+    // selected-text colour, the text from 18 pixels in.
+    const CRect item(0, 0, 120, 18);
+    scheme->drawItem("Item", 1, COptionMenuScheme::kChecked | COptionMenuScheme::kSelected, context, item);
+    EXPECT_EQ(pixelAt(*context, 2, 2), kBlueCColor);
+    EXPECT_EQ(pixelAt(*context, 10, 8), kWhiteCColor);
+    EXPECT_EQ(ink(*context, CRect(0, 0, 18, 18), kBlueCColor, Axis::columns).first, 6);
+    EXPECT_GE(ink(*context, CRect(15, 0, 120, 18), kBlueCColor, Axis::columns).first, 18);
+
+    // A plain item without check: background only left of the text.
+    scheme->drawItem("Item", 2, 0, context, CRect(0, 20, 120, 38));
+    EXPECT_EQ(ink(*context, CRect(0, 20, 18, 38), kGreyCColor, Axis::columns).first, -1);
+    context->forget();
+    scheme->forget();
 }
 
 class OptionMenu : public FrameWindow {
