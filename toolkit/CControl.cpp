@@ -5,6 +5,7 @@
 
 #include "platform/hitoolbox/CarbonEvents.h"
 #include "toolkit/CBitmap.h"
+#include "toolkit/CDrawContext.h"
 #include "toolkit/CFrame.h"
 #include "toolkit/MouseButtons.h"
 
@@ -88,6 +89,13 @@ void CControl::drawBackground(CDrawContext* context, CBitmap* bitmap, const CPoi
         bitmap->drawTransparent(context, size, offset);
     else
         bitmap->draw(context, size, offset);
+}
+
+bool CControl::takesClick(CDrawContext* context, long& buttons)
+{
+    if (!bMouseEnabled) return false;
+    if (buttons == kButtonsFromContext) buttons = context->getMouseButtons();
+    return (buttons & kPrimaryButton) && !offerModifierClick(context, buttons);
 }
 
 bool CControl::offerModifierClick(CDrawContext* context, long buttons)

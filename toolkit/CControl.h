@@ -65,6 +65,10 @@ class CControl : public CView {
     // Draws bitmap over the control from offset in it, transparently when
     // the control is transparent.
     void drawBackground(CDrawContext* context, CBitmap* bitmap, const CPoint& offset);
+    // Resolves buttons from the context when asked to; true for a primary
+    // click on an enabled control that the listener did not take as a
+    // modifier click.
+    bool takesClick(CDrawContext* context, long& buttons);
     // Offers a modifier click to the listener; true when it took it.
     bool offerModifierClick(CDrawContext* context, long buttons);
     // Tells the listener when the value changed.

@@ -76,10 +76,7 @@ void CKnob::drawHandle(CDrawContext* context)
 
 void CKnob::mouse(CDrawContext* context, CPoint& where, long buttons)
 {
-    if (!bMouseEnabled) return;
-    if (buttons == kButtonsFromContext) buttons = context->getMouseButtons();
-    if (!(buttons & kPrimaryButton)) return;
-    if (offerModifierClick(context, buttons)) return;
+    if (!takesClick(context, buttons)) return;
     if (checkDefaultValue(context, buttons)) return;
 
     Tracking tracking(this);

@@ -29,10 +29,7 @@ void COnOffButton::draw(CDrawContext* context)
 
 void COnOffButton::mouse(CDrawContext* context, CPoint&, long buttons)
 {
-    if (!bMouseEnabled) return;
-    if (buttons == kButtonsFromContext) buttons = context->getMouseButtons();
-    if (!(buttons & kPrimaryButton)) return;
-    if (offerModifierClick(context, buttons)) return;
+    if (!takesClick(context, buttons)) return;
 
     Tracking tracking(this);
     // Compared in floating point, so that NaN and infinities (whose integer

@@ -109,10 +109,7 @@ void CTextEdit::draw(CDrawContext* context)
 
 void CTextEdit::mouse(CDrawContext* context, CPoint&, long buttons)
 {
-    if (!bMouseEnabled || !pParentFrame) return;
-    if (buttons == kButtonsFromContext) buttons = context->getMouseButtons();
-    if (!(buttons & kPrimaryButton)) return;
-    if (offerModifierClick(context, buttons)) return;
+    if (!pParentFrame || !takesClick(context, buttons)) return;
     if (pParentFrame->getFocusView() == this) return;
     if ((style & kDoubleClickStyle) && !isDoubleClick()) return;
     beginEdit();

@@ -53,10 +53,7 @@ void CVerticalSwitch::draw(CDrawContext* context)
 
 void CVerticalSwitch::mouse(CDrawContext* context, CPoint& where, long buttons)
 {
-    if (!bMouseEnabled) return;
-    if (buttons == kButtonsFromContext) buttons = context->getMouseButtons();
-    if (!(buttons & kPrimaryButton)) return;
-    if (offerModifierClick(context, buttons)) return;
+    if (!takesClick(context, buttons)) return;
     if (checkDefaultValue(context, buttons)) return;
     // Without two positions and an image height there is nothing to choose.
     if (iMaxPositions < 2 || heightOfOneImage <= 0) return;
