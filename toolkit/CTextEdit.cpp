@@ -149,10 +149,12 @@ void CTextEdit::takeFocus(CDrawContext* context)
     const Rect bounds = fieldBounds(context);
     CFStringRef content = CFStringCreateWithCString(nullptr, text, kCFStringEncodingUTF8);
     ControlRef field = nullptr;
-    OSStatus status = CreateEditUnicodeTextControl(nullptr, &bounds, content, false, &fontStyle, &field);
+    HIViewRef frameView = frame->getPlatformControl();
+    OSStatus status = frameView
+                          ? CreateEditUnicodeTextControl(nullptr, &bounds, content, false, &fontStyle, &field)
+                          : eventNotHandledErr;
     if (content) CFRelease(content);
-    if (status == noErr && frame->getPlatformControl())
-        status = HIViewAddSubview(frame->getPlatformControl(), field);
+    if (status == noErr) status = HIViewAddSubview(frameView, field);
     if (status != noErr || !field) {
         // Not editing: the field goes on showing its text.
         if (field) DisposeControl(field);
