@@ -686,7 +686,21 @@ OSStatus CFrame::handleControlEvent(EventHandlerCallRef, EventRef event, UInt32 
 OSStatus CFrame::handleDrawEvent(EventRef event)
 {
     CDrawContext* context = contextForEvent(event);
-    draw(context);
+    RgnHandle region = parameter<RgnHandle>(event, kEventParamRgnHandle, typeQDRgnHandle);
+    if (!region) {
+        draw(context);
+    } else {
+        Rect regionBounds{};
+        GetRegionBounds(region, &regionBounds);
+        CRect bounds;
+        Rect2CRect(regionBounds, bounds);
+        if (!compositing(pSystemWindow))
+            bounds.offset(-context->getScreenOffset().h, -context->getScreenOffset().v);
+        const bool wasDirty = isDirty();
+        drawRect(context, bounds);
+        // The rest is drawn at the next idle.
+        if (wasDirty && bounds != size) setDirty(true);
+    }
     context->forget();
     return noErr;
 }

@@ -86,6 +86,7 @@ TEST_F(FrameLifetime, ACloseInsideATrackingLoopEndsTheLoopSafely)
     EXPECT_EQ(destroyed, 1);
     platform::headless::mouseUp(window, 20, 20);
     run(0.1);
+    RemoveEventLoopTimer(timer);
 }
 
 TEST_F(FrameLifetime, IdleStillComesDueAfterTwentyHours)

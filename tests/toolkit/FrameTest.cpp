@@ -219,6 +219,48 @@ TEST_F(Frame, OnlyDirtyViewsAreRedrawnAndOnlyAtIdle)
     EXPECT_EQ(a->draws, 2);
 }
 
+TEST_F(Frame, ADrawEventForPartOfADirtyFrameLeavesTheRestForIdle)
+{
+    RecordingView* view = add({0, 0, 40, 40}, kRedCColor);
+    RecordingView* other = add({50, 0, 60, 10}, kRedCColor);
+    run(0.1);
+    const auto drawEvent = [&](const Rect& area) {
+        RgnHandle region = NewRgn();
+        RectRgn(region, &area);
+        EventRef event = nullptr;
+        CreateEvent(nullptr, kEventClassControl, kEventControlDraw, 0, 0, &event);
+        HIViewRef control = frame->getPlatformControl();
+        SetEventParameter(event, kEventParamDirectObject, typeControlRef, sizeof control, &control);
+        SetEventParameter(event, kEventParamRgnHandle, typeQDRgnHandle, sizeof region, &region);
+        EXPECT_EQ(SendEventToEventTarget(event, GetControlEventTarget(control)), noErr);
+        ReleaseEvent(event);
+        DisposeRgn(region);
+    };
+
+    // The frame itself dirty: its new background drawn only in the area.
+    frame->setBackgroundColor(kGreenCColor);
+    drawEvent({40, 40, 60, 60}); // top, left, bottom, right
+    EXPECT_EQ(pixel(55, 55), kGreenPixel);
+    EXPECT_EQ(pixel(80, 60), kBluePixel);
+    EXPECT_EQ(other->draws, 1);
+    EXPECT_TRUE(frame->isDirty());
+    editor->idle();
+    EXPECT_EQ(pixel(80, 60), kGreenPixel);
+    EXPECT_FALSE(frame->isDirty());
+
+    // A dirty child partly in the area stays dirty itself.
+    view->colour = kGreenCColor;
+    view->setDirty();
+    drawEvent({0, 0, 20, 20});
+    EXPECT_EQ(pixel(15, 15), kGreenPixel);
+    EXPECT_EQ(pixel(45, 45), kRedPixel);
+    EXPECT_TRUE(view->isDirty());
+
+    drawEvent({0, 0, 60, 80}); // all of the frame
+    EXPECT_FALSE(frame->isDirty());
+    EXPECT_EQ(pixel(45, 45), kGreenPixel);
+}
+
 TEST_F(Frame, ModalViewTakesClicksWheelAndKeysAndBlocksTheFocusWalk)
 {
     RecordingView* view = add({0, 0, 80, 60});
