@@ -698,8 +698,9 @@ OSStatus CFrame::handleDrawEvent(EventRef event)
             bounds.offset(-context->getScreenOffset().h, -context->getScreenOffset().v);
         const bool wasDirty = isDirty();
         drawRect(context, bounds);
-        // The rest is drawn at the next idle.
-        if (wasDirty && bounds != size) setDirty(true);
+        // The rest is drawn at the next idle; an area around the whole
+        // frame leaves no rest.
+        if (wasDirty && CRect(bounds).bound(size) != size) setDirty(true);
     }
     context->forget();
     return noErr;

@@ -93,14 +93,15 @@ class TestEditor : public AEffGUIEditor {
 
 class FrameFixture : public ::testing::Test {
   protected:
+    virtual WindowAttributes attributes() const
+    {
+        return kWindowCompositingAttribute | kWindowStandardHandlerAttribute;
+    }
     void SetUp() override
     {
         platform::useVirtualClock(0);
         const Rect bounds{100, 200, 180, 300}; // 100 x 80
-        ASSERT_EQ(CreateNewWindow(kDocumentWindowClass,
-                                  kWindowCompositingAttribute | kWindowStandardHandlerAttribute, &bounds,
-                                  &window),
-                  noErr);
+        ASSERT_EQ(CreateNewWindow(kDocumentWindowClass, attributes(), &bounds, &window), noErr);
         ShowWindow(window);
         editor = new TestEditor;
         editor->open(window);
