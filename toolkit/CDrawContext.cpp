@@ -510,10 +510,11 @@ void CDrawContext::getMouseLocation(CPoint& point)
     GetGlobalMouse(&global);
     Rect content{};
     if (pWindow) GetWindowBounds(pWindow, kWindowContentRgn, &content);
+    // The screen offset has the scroll origin in it once already.
     const CGPoint scroll = pFrame ? pFrame->getScrollOrigin() : CGPoint{0, 0};
     point = CPoint(global.h - content.left, global.v - content.top)
-                .offset(clampTo<CCoord>(scroll.x) - offsetScreen.h - offset.h,
-                        clampTo<CCoord>(scroll.y) - offsetScreen.v - offset.v);
+                .offset(2 * clampTo<CCoord>(scroll.x) - offsetScreen.h - offset.h,
+                        2 * clampTo<CCoord>(scroll.y) - offsetScreen.v - offset.v);
 }
 
 namespace {

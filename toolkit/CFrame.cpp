@@ -610,9 +610,9 @@ OSStatus CFrame::handleWheelEvent(EventRef event)
     const CMouseWheelAxis toolkitAxis =
         axis == kEventMouseWheelAxisY && !(modifiers & cmdKey) ? kMouseWheelAxisY : kMouseWheelAxisX;
     CDrawContext* context = createDrawContext();
-    onWheel(context, towardsZero(where), toolkitAxis, float(delta));
+    const bool taken = onWheel(context, towardsZero(where), toolkitAxis, float(delta));
     context->forget();
-    return noErr;
+    return taken ? OSStatus(noErr) : OSStatus(eventNotHandledErr);
 }
 
 OSStatus CFrame::handleScrollEvent(EventRef event)

@@ -140,6 +140,9 @@ TEST_F(FrameWindow, ScrollingMovesWhatTheViewShows)
     click(25, 25); // frame (35, 35)
     ASSERT_EQ(view->clicks.size(), 1u);
     EXPECT_EQ(view->clicks[0].where, CPoint(35, 35));
+    CPoint where;
+    frame->getCurrentLocation(where);
+    EXPECT_EQ(where, CPoint(35, 35));
 }
 
 TEST_F(FrameWindow, OnlyTabGoesOnFromTheTextInputHandler)
