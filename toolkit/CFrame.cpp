@@ -551,18 +551,17 @@ CDrawContext* CFrame::contextForEvent(EventRef event)
     return new CDrawContext(this, cgContext, pSystemWindow);
 }
 
-OSStatus CFrame::carbonEventHandler(EventHandlerCallRef callRef, EventRef event, void* userData)
+OSStatus CFrame::carbonEventHandler(EventHandlerCallRef, EventRef event, void* userData)
 {
     auto* frame = static_cast<CFrame*>(userData);
     // The frame may be closed by what the event starts: it lives until the end.
     frame->remember();
-    const OSStatus status =
-        frame->bClosed ? OSStatus(eventNotHandledErr) : frame->handleEvent(callRef, event);
+    const OSStatus status = frame->bClosed ? OSStatus(eventNotHandledErr) : frame->handleEvent(event);
     frame->forget();
     return status;
 }
 
-OSStatus CFrame::handleEvent(EventHandlerCallRef callRef, EventRef event)
+OSStatus CFrame::handleEvent(EventRef event)
 {
     const UInt32 eventClass = GetEventClass(event);
     const UInt32 kind = GetEventKind(event);
@@ -576,7 +575,7 @@ OSStatus CFrame::handleEvent(EventHandlerCallRef callRef, EventRef event)
     if (eventClass == kEventClassKeyboard) return handleKeyEvent(event);
     if (eventClass == kEventClassMouse) return handleWheelEvent(event);
     if (eventClass == kEventClassScrollable) return handleScrollEvent(event);
-    if (eventClass == kEventClassControl) return handleControlEvent(callRef, event, kind);
+    if (eventClass == kEventClassControl) return handleControlEvent(event, kind);
     return eventNotHandledErr;
 }
 
@@ -639,7 +638,7 @@ OSStatus CFrame::handleScrollEvent(EventRef event)
     return eventNotHandledErr;
 }
 
-OSStatus CFrame::handleControlEvent(EventHandlerCallRef, EventRef event, UInt32 kind)
+OSStatus CFrame::handleControlEvent(EventRef event, UInt32 kind)
 {
     switch (kind) {
     case kEventControlInitialize: {

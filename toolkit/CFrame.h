@@ -116,8 +116,8 @@ class CFrame : public CViewContainer {
     static OSErr dragTrackingHandler(DragTrackingMessage message, WindowRef window, void* frame,
                                      DragRef drag);
     static OSErr dragReceiveHandler(WindowRef window, void* frame, DragRef drag);
-    OSStatus handleEvent(EventHandlerCallRef callRef, EventRef event);
-    OSStatus handleControlEvent(EventHandlerCallRef callRef, EventRef event, UInt32 kind);
+    OSStatus handleEvent(EventRef event);
+    OSStatus handleControlEvent(EventRef event, UInt32 kind);
     OSStatus handleDrawEvent(EventRef event);
     OSStatus handleMouseEvent(EventRef event, UInt32 kind);
     OSStatus handleKeyEvent(EventRef event);

@@ -3,6 +3,8 @@
 // scripted input and the event loop.
 
 #include <cstring>
+#include <iterator>
+#include <utility>
 
 #include "FrameFixture.h"
 
@@ -171,6 +173,17 @@ TEST_F(FocusWalk, TabMovesThroughTheViewsThatWantTheFocusAndKeysReachTheFocusedO
     EXPECT_EQ(first->keys[1].character, 'A');
     EXPECT_EQ(first->keys[1].modifier, kModifierShift);
     EXPECT_EQ(frame->getFocusView(), first);
+
+    // Key codes to virtual keys; keys without one carry only their character.
+    const std::pair<UInt32, uint8_t> codes[] = {
+        {53, kVKeyEscape},      {122, kVKeyF1},    {111, kVKeyF1 + 11},
+        {92, kVKeyNumpad0 + 9}, {81, kVKeyEquals}, {117, kVKeyDelete},
+        {76, kVKeyEnter},       {36, kVKeyReturn}, {1, 0}};
+    first->keys.clear();
+    for (const auto& [code, virt] : codes) key(code, 0);
+    ASSERT_EQ(first->keys.size(), std::size(codes));
+    for (size_t i = 0; i < std::size(codes); ++i) EXPECT_EQ(first->keys[i].virt, codes[i].second) << i;
+    EXPECT_EQ(first->keys.back().character, 's'); // the US layout's key 1
 }
 
 TEST_F(FocusWalk, WithoutTheFocusSwitchTheFrameLeavesKeysAlone)
@@ -217,6 +230,19 @@ TEST_F(Frame, OnlyDirtyViewsAreRedrawnAndOnlyAtIdle)
     EXPECT_FALSE(frame->isDirty());
     editor->idle();
     EXPECT_EQ(a->draws, 2);
+
+    // Nothing while the window is collapsed or updates are off.
+    a->setDirty();
+    CollapseWindow(window, true);
+    editor->idle();
+    EXPECT_EQ(a->draws, 2);
+    CollapseWindow(window, false);
+    EXPECT_FALSE(frame->updatesDisabled(true));
+    editor->idle();
+    EXPECT_EQ(a->draws, 2);
+    EXPECT_TRUE(frame->updatesDisabled(false));
+    editor->idle();
+    EXPECT_EQ(a->draws, 3);
 }
 
 TEST_F(Frame, ADrawEventForPartOfADirtyFrameLeavesTheRestForIdle)
