@@ -130,6 +130,19 @@ class FrameFixture : public ::testing::Test {
         platform::headless::mouseUp(window, x, y, button, modifiers);
         run();
     }
+    // A new event for the frame's view, its direct object; release it.
+    EventRef frameEvent(UInt32 eventClass, UInt32 kind) const
+    {
+        EventRef event = nullptr;
+        CreateEvent(nullptr, eventClass, kind, 0, 0, &event);
+        HIViewRef control = frame->getPlatformControl();
+        SetEventParameter(event, kEventParamDirectObject, typeControlRef, sizeof control, &control);
+        return event;
+    }
+    OSStatus sendToFrame(EventRef event) const
+    {
+        return SendEventToEventTarget(event, GetControlEventTarget(frame->getPlatformControl()));
+    }
     uint32_t pixel(int x, int y) const { return platform::headless::pixel(window, x, y); }
     // A new view in the frame, which releases it when removing it.
     RecordingView* add(const CRect& size, const CColor& colour = kRedCColor)

@@ -127,12 +127,9 @@ TEST_F(FrameLifetime, TheProcessDragIsReleasedOnEnterAndOnLeave)
     click(20, 20); // puts the mouse over the view
     int drags[2];
     const auto send = [&](UInt32 kind, DragRef drag) {
-        EventRef event = nullptr;
-        CreateEvent(nullptr, kEventClassControl, kind, 0, 0, &event);
-        HIViewRef control = frame->getPlatformControl();
-        SetEventParameter(event, kEventParamDirectObject, typeControlRef, sizeof control, &control);
+        EventRef event = frameEvent(kEventClassControl, kind);
         SetEventParameter(event, kEventParamDragRef, typeDragRef, sizeof drag, &drag);
-        EXPECT_EQ(SendEventToEventTarget(event, GetControlEventTarget(control)), noErr);
+        EXPECT_EQ(sendToFrame(event), noErr);
         Boolean accept = false;
         GetEventParameter(event, kEventParamControlWouldAcceptDrop, typeBoolean, nullptr, sizeof accept,
                           nullptr, &accept);

@@ -253,12 +253,9 @@ TEST_F(Frame, ADrawEventForPartOfADirtyFrameLeavesTheRestForIdle)
     const auto drawEvent = [&](const Rect& area) {
         RgnHandle region = NewRgn();
         RectRgn(region, &area);
-        EventRef event = nullptr;
-        CreateEvent(nullptr, kEventClassControl, kEventControlDraw, 0, 0, &event);
-        HIViewRef control = frame->getPlatformControl();
-        SetEventParameter(event, kEventParamDirectObject, typeControlRef, sizeof control, &control);
+        EventRef event = frameEvent(kEventClassControl, kEventControlDraw);
         SetEventParameter(event, kEventParamRgnHandle, typeQDRgnHandle, sizeof region, &region);
-        EXPECT_EQ(SendEventToEventTarget(event, GetControlEventTarget(control)), noErr);
+        EXPECT_EQ(sendToFrame(event), noErr);
         ReleaseEvent(event);
         DisposeRgn(region);
     };

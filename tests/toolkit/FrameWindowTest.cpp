@@ -73,23 +73,14 @@ TEST_F(FrameWindow, SizeAndPositionFollowItsView)
     frame->setOpenFlag(true);
 }
 
-// Sends a control or scrollable event to the frame's view; the status.
-OSStatus sendToFrame(CFrame* frame, EventRef event)
-{
-    HIViewRef control = frame->getPlatformControl();
-    SetEventParameter(event, kEventParamDirectObject, typeControlRef, sizeof control, &control);
-    return SendEventToEventTarget(event, GetControlEventTarget(control));
-}
-
 TEST_F(FrameWindow, AnswersTheToolboxAboutItsView)
 {
     UInt32 features = 0;
     GetControlFeatures(frame->getPlatformControl(), &features);
     EXPECT_EQ(features, 0x1126u);
 
-    EventRef event = nullptr;
-    CreateEvent(nullptr, kEventClassControl, kEventControlGetOptimalBounds, 0, 0, &event);
-    EXPECT_EQ(sendToFrame(frame, event), noErr);
+    EventRef event = frameEvent(kEventClassControl, kEventControlGetOptimalBounds);
+    EXPECT_EQ(sendToFrame(event), noErr);
     HIRect bounds{};
     GetEventParameter(event, kEventParamControlOptimalBounds, typeHIRect, nullptr, sizeof bounds, nullptr,
                       &bounds);
@@ -97,8 +88,8 @@ TEST_F(FrameWindow, AnswersTheToolboxAboutItsView)
     EXPECT_EQ(bounds.size.height, 60);
     ReleaseEvent(event);
 
-    CreateEvent(nullptr, kEventClassControl, kEventControlGetClickActivation, 0, 0, &event);
-    EXPECT_EQ(sendToFrame(frame, event), noErr);
+    event = frameEvent(kEventClassControl, kEventControlGetClickActivation);
+    EXPECT_EQ(sendToFrame(event), noErr);
     ClickActivationResult activation = 0;
     GetEventParameter(event, kEventParamControlClickActivationResult, typeClickActivationResult, nullptr,
                       sizeof activation, nullptr, &activation);
@@ -106,8 +97,8 @@ TEST_F(FrameWindow, AnswersTheToolboxAboutItsView)
     ReleaseEvent(event);
 
     // The focus events are the toolbox's while the focus switch is off.
-    CreateEvent(nullptr, kEventClassControl, kEventControlGetFocusPart, 0, 0, &event);
-    EXPECT_EQ(sendToFrame(frame, event), eventNotHandledErr);
+    event = frameEvent(kEventClassControl, kEventControlGetFocusPart);
+    EXPECT_EQ(sendToFrame(event), eventNotHandledErr);
     ReleaseEvent(event);
 }
 
@@ -116,9 +107,8 @@ TEST_F(FrameWindow, ScrollingMovesWhatTheViewShows)
     add({0, 0, 80, 60}, kRedCColor);
     RecordingView* view = add({30, 30, 40, 40}, kGreenCColor);
     run(0.1);
-    EventRef event = nullptr;
-    CreateEvent(nullptr, kEventClassScrollable, kEventScrollableGetInfo, 0, 0, &event);
-    EXPECT_EQ(sendToFrame(frame, event), noErr);
+    EventRef event = frameEvent(kEventClassScrollable, kEventScrollableGetInfo);
+    EXPECT_EQ(sendToFrame(event), noErr);
     HISize image{}, line{};
     GetEventParameter(event, kEventParamImageSize, typeHISize, nullptr, sizeof image, nullptr, &image);
     GetEventParameter(event, kEventParamLineSize, typeHISize, nullptr, sizeof line, nullptr, &line);
@@ -127,10 +117,10 @@ TEST_F(FrameWindow, ScrollingMovesWhatTheViewShows)
     EXPECT_EQ(line.height, 20);
     ReleaseEvent(event);
 
-    CreateEvent(nullptr, kEventClassScrollable, kEventScrollableScrollTo, 0, 0, &event);
+    event = frameEvent(kEventClassScrollable, kEventScrollableScrollTo);
     const HIPoint origin = CGPointMake(20, 20);
     SetEventParameter(event, kEventParamOrigin, typeHIPoint, sizeof origin, &origin);
-    EXPECT_EQ(sendToFrame(frame, event), noErr);
+    EXPECT_EQ(sendToFrame(event), noErr);
     ReleaseEvent(event);
     EXPECT_EQ(frame->getScrollOrigin().x, 20);
     run(0.1);
