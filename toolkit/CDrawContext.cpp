@@ -74,6 +74,7 @@ CDrawContext::CDrawContext(CFrame* frame, CGContextRef cgContext, WindowRef wind
             windowContext = nullptr;
             return;
         }
+        SyncCGContextOriginWithPort(windowContext, port);
         Rect portBounds{};
         GetPortBounds(port, &portBounds);
         attachCGContext(windowContext, portBounds.bottom - portBounds.top,
