@@ -24,6 +24,8 @@ bool gDragThroughControl = false;
 int32_t gSystemVersion = 0;
 
 constexpr ControlPartCode kFocusedPart = 127;
+// Passed to dragMessage for the drop, after the tracking messages.
+constexpr DragTrackingMessage kDropMessage = 0;
 
 constexpr EventTypeSpec kFrameEvents[] = {
     {kEventClassControl, kEventControlDraw},
@@ -775,10 +777,11 @@ OSStatus CFrame::handleDragEvent(EventRef event, UInt32 kind)
         setDragContainer(parameter<DragRef>(event, kEventParamDragRef, typeDragRef));
     }
     if (!gDragContainer) return noErr;
-    dragMessage(kind == kEventControlDragEnter    ? kDragTrackingEnterWindow
-                : kind == kEventControlDragWithin ? kDragTrackingInWindow
-                : kind == kEventControlDragLeave  ? kDragTrackingLeaveWindow
-                                                  : 0);
+    DragTrackingMessage message = kDropMessage;
+    if (kind == kEventControlDragEnter) message = kDragTrackingEnterWindow;
+    if (kind == kEventControlDragWithin) message = kDragTrackingInWindow;
+    if (kind == kEventControlDragLeave) message = kDragTrackingLeaveWindow;
+    dragMessage(message);
     if (kind == kEventControlDragEnter) {
         const Boolean accept = true;
         SetEventParameter(event, kEventParamControlWouldAcceptDrop, typeBoolean, sizeof accept, &accept);
@@ -786,7 +789,7 @@ OSStatus CFrame::handleDragEvent(EventRef event, UInt32 kind)
     return noErr;
 }
 
-void CFrame::dragMessage(int16_t message)
+void CFrame::dragMessage(DragTrackingMessage message)
 {
     CDrawContext* context = createDrawContext();
     CPoint where;
@@ -806,7 +809,7 @@ void CFrame::dragMessage(int16_t message)
         setCursor(kCursorDefault);
         setDragContainer(nullptr);
         break;
-    default: // the drop
+    default:
         onDrop(context, drag, where);
         setCursor(kCursorDefault);
         setDragContainer(nullptr);
@@ -831,6 +834,6 @@ OSErr CFrame::dragReceiveHandler(WindowRef, void* userData, DragRef)
 {
     auto* frame = static_cast<CFrame*>(userData);
     if (gDragThroughControl || frame->bClosed || !gDragContainer) return noErr;
-    frame->dragMessage(0);
+    frame->dragMessage(kDropMessage);
     return noErr;
 }

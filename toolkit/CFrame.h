@@ -127,7 +127,7 @@ class CFrame : public CViewContainer {
     OSStatus handleDragEvent(EventRef event, UInt32 kind);
     // Releases the process's drag and wraps drag (none when null).
     static void setDragContainer(DragRef drag);
-    // A drag tracking message, or 0 for the drop, to the views under the mouse.
+    // A drag tracking message (or the drop) to the views under the mouse.
     void dragMessage(DragTrackingMessage message);
     void initFrame();
     bool registerWithToolbox();
