@@ -142,7 +142,12 @@ TEST_F(FrameLifetime, TheProcessDragIsReleasedOnEnterAndOnLeave)
     ASSERT_EQ(view->entered.size(), 2u);
     EXPECT_EQ(view->entered[0]->getNbReference(), 1); // replaced: the frame let go
     EXPECT_EQ(view->entered[1]->getPlatformDrag(), reinterpret_cast<DragRef>(&drags[1]));
-    EXPECT_EQ(view->entered[1]->getCount(), 0); // no drag is known to the platform here
+    // No drag is known to the platform here: no items.
+    long itemSize = 0, itemType = 0;
+    EXPECT_EQ(view->entered[1]->getCount(), 0);
+    EXPECT_EQ(view->entered[1]->first(itemSize, itemType), nullptr);
+    EXPECT_EQ(itemType, kDragTypeUnknown);
+    EXPECT_EQ(view->entered[1]->getType(0), kDragTypeUnknown);
     send(kEventControlDragLeave, reinterpret_cast<DragRef>(&drags[1]));
     EXPECT_EQ(view->left, 1);
     EXPECT_EQ(view->entered[1]->getNbReference(), 1);

@@ -29,6 +29,12 @@ TEST_F(PlainWindowFrame, DrawsOnUpdateAndTakesClicksAtItsPlace)
     EXPECT_EQ(view->clicks[1].where, CPoint(10, 15));
     EXPECT_EQ(view->clicks[1].buttons, kSecondaryButton);
 
+    // Its position counts its view's place in the window.
+    CCoord x = 0, y = 0;
+    ASSERT_TRUE(frame->getPosition(x, y));
+    EXPECT_EQ(x, 210);
+    EXPECT_EQ(y, 110);
+
     // Its size changes the window by as much.
     ASSERT_TRUE(frame->setSize(100, 90));
     Rect port{};
