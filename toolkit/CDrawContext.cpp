@@ -74,6 +74,7 @@ CDrawContext::CDrawContext(CFrame* frame, CGContextRef cgContext, WindowRef wind
             windowContext = nullptr;
             return;
         }
+        SyncCGContextOriginWithPort(windowContext, port);
         Rect portBounds{};
         GetPortBounds(port, &portBounds);
         attachCGContext(windowContext, portBounds.bottom - portBounds.top,
@@ -510,10 +511,11 @@ void CDrawContext::getMouseLocation(CPoint& point)
     GetGlobalMouse(&global);
     Rect content{};
     if (pWindow) GetWindowBounds(pWindow, kWindowContentRgn, &content);
+    // The screen offset has the scroll origin in it once already.
     const CGPoint scroll = pFrame ? pFrame->getScrollOrigin() : CGPoint{0, 0};
     point = CPoint(global.h - content.left, global.v - content.top)
-                .offset(clampTo<CCoord>(scroll.x) - offsetScreen.h - offset.h,
-                        clampTo<CCoord>(scroll.y) - offsetScreen.v - offset.v);
+                .offset(2 * clampTo<CCoord>(scroll.x) - offsetScreen.h - offset.h,
+                        2 * clampTo<CCoord>(scroll.y) - offsetScreen.v - offset.v);
 }
 
 namespace {

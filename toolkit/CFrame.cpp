@@ -24,6 +24,8 @@ bool gDragThroughControl = false;
 int32_t gSystemVersion = 0;
 
 constexpr ControlPartCode kFocusedPart = 127;
+// Passed to dragMessage for the drop, after the tracking messages.
+constexpr DragTrackingMessage kDropMessage = 0;
 
 constexpr EventTypeSpec kFrameEvents[] = {
     {kEventClassControl, kEventControlDraw},
@@ -551,18 +553,17 @@ CDrawContext* CFrame::contextForEvent(EventRef event)
     return new CDrawContext(this, cgContext, pSystemWindow);
 }
 
-OSStatus CFrame::carbonEventHandler(EventHandlerCallRef callRef, EventRef event, void* userData)
+OSStatus CFrame::carbonEventHandler(EventHandlerCallRef, EventRef event, void* userData)
 {
     auto* frame = static_cast<CFrame*>(userData);
     // The frame may be closed by what the event starts: it lives until the end.
     frame->remember();
-    const OSStatus status =
-        frame->bClosed ? OSStatus(eventNotHandledErr) : frame->handleEvent(callRef, event);
+    const OSStatus status = frame->bClosed ? OSStatus(eventNotHandledErr) : frame->handleEvent(event);
     frame->forget();
     return status;
 }
 
-OSStatus CFrame::handleEvent(EventHandlerCallRef callRef, EventRef event)
+OSStatus CFrame::handleEvent(EventRef event)
 {
     const UInt32 eventClass = GetEventClass(event);
     const UInt32 kind = GetEventKind(event);
@@ -576,7 +577,7 @@ OSStatus CFrame::handleEvent(EventHandlerCallRef callRef, EventRef event)
     if (eventClass == kEventClassKeyboard) return handleKeyEvent(event);
     if (eventClass == kEventClassMouse) return handleWheelEvent(event);
     if (eventClass == kEventClassScrollable) return handleScrollEvent(event);
-    if (eventClass == kEventClassControl) return handleControlEvent(callRef, event, kind);
+    if (eventClass == kEventClassControl) return handleControlEvent(event, kind);
     return eventNotHandledErr;
 }
 
@@ -610,9 +611,9 @@ OSStatus CFrame::handleWheelEvent(EventRef event)
     const CMouseWheelAxis toolkitAxis =
         axis == kEventMouseWheelAxisY && !(modifiers & cmdKey) ? kMouseWheelAxisY : kMouseWheelAxisX;
     CDrawContext* context = createDrawContext();
-    onWheel(context, towardsZero(where), toolkitAxis, float(delta));
+    const bool taken = onWheel(context, towardsZero(where), toolkitAxis, float(delta));
     context->forget();
-    return noErr;
+    return taken ? OSStatus(noErr) : OSStatus(eventNotHandledErr);
 }
 
 OSStatus CFrame::handleScrollEvent(EventRef event)
@@ -639,7 +640,7 @@ OSStatus CFrame::handleScrollEvent(EventRef event)
     return eventNotHandledErr;
 }
 
-OSStatus CFrame::handleControlEvent(EventHandlerCallRef, EventRef event, UInt32 kind)
+OSStatus CFrame::handleControlEvent(EventRef event, UInt32 kind)
 {
     switch (kind) {
     case kEventControlInitialize: {
@@ -686,7 +687,22 @@ OSStatus CFrame::handleControlEvent(EventHandlerCallRef, EventRef event, UInt32 
 OSStatus CFrame::handleDrawEvent(EventRef event)
 {
     CDrawContext* context = contextForEvent(event);
-    draw(context);
+    RgnHandle region = parameter<RgnHandle>(event, kEventParamRgnHandle, typeQDRgnHandle);
+    if (!region) {
+        draw(context);
+    } else {
+        Rect regionBounds{};
+        GetRegionBounds(region, &regionBounds);
+        CRect bounds;
+        Rect2CRect(regionBounds, bounds);
+        if (!compositing(pSystemWindow))
+            bounds.offset(-context->getScreenOffset().h, -context->getScreenOffset().v);
+        const bool wasDirty = isDirty();
+        drawRect(context, bounds);
+        // The rest is drawn at the next idle; an area around the whole
+        // frame leaves no rest.
+        if (wasDirty && CRect(bounds).bound(size) != size) setDirty(true);
+    }
     context->forget();
     return noErr;
 }
@@ -761,10 +777,11 @@ OSStatus CFrame::handleDragEvent(EventRef event, UInt32 kind)
         setDragContainer(parameter<DragRef>(event, kEventParamDragRef, typeDragRef));
     }
     if (!gDragContainer) return noErr;
-    dragMessage(kind == kEventControlDragEnter    ? kDragTrackingEnterWindow
-                : kind == kEventControlDragWithin ? kDragTrackingInWindow
-                : kind == kEventControlDragLeave  ? kDragTrackingLeaveWindow
-                                                  : 0);
+    DragTrackingMessage message = kDropMessage;
+    if (kind == kEventControlDragEnter) message = kDragTrackingEnterWindow;
+    if (kind == kEventControlDragWithin) message = kDragTrackingInWindow;
+    if (kind == kEventControlDragLeave) message = kDragTrackingLeaveWindow;
+    dragMessage(message);
     if (kind == kEventControlDragEnter) {
         const Boolean accept = true;
         SetEventParameter(event, kEventParamControlWouldAcceptDrop, typeBoolean, sizeof accept, &accept);
@@ -772,7 +789,7 @@ OSStatus CFrame::handleDragEvent(EventRef event, UInt32 kind)
     return noErr;
 }
 
-void CFrame::dragMessage(int16_t message)
+void CFrame::dragMessage(DragTrackingMessage message)
 {
     CDrawContext* context = createDrawContext();
     CPoint where;
@@ -792,7 +809,7 @@ void CFrame::dragMessage(int16_t message)
         setCursor(kCursorDefault);
         setDragContainer(nullptr);
         break;
-    default: // the drop
+    default:
         onDrop(context, drag, where);
         setCursor(kCursorDefault);
         setDragContainer(nullptr);
@@ -817,6 +834,6 @@ OSErr CFrame::dragReceiveHandler(WindowRef, void* userData, DragRef)
 {
     auto* frame = static_cast<CFrame*>(userData);
     if (gDragThroughControl || frame->bClosed || !gDragContainer) return noErr;
-    frame->dragMessage(0);
+    frame->dragMessage(kDropMessage);
     return noErr;
 }

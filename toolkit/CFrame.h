@@ -116,8 +116,8 @@ class CFrame : public CViewContainer {
     static OSErr dragTrackingHandler(DragTrackingMessage message, WindowRef window, void* frame,
                                      DragRef drag);
     static OSErr dragReceiveHandler(WindowRef window, void* frame, DragRef drag);
-    OSStatus handleEvent(EventHandlerCallRef callRef, EventRef event);
-    OSStatus handleControlEvent(EventHandlerCallRef callRef, EventRef event, UInt32 kind);
+    OSStatus handleEvent(EventRef event);
+    OSStatus handleControlEvent(EventRef event, UInt32 kind);
     OSStatus handleDrawEvent(EventRef event);
     OSStatus handleMouseEvent(EventRef event, UInt32 kind);
     OSStatus handleKeyEvent(EventRef event);
@@ -127,7 +127,7 @@ class CFrame : public CViewContainer {
     OSStatus handleDragEvent(EventRef event, UInt32 kind);
     // Releases the process's drag and wraps drag (none when null).
     static void setDragContainer(DragRef drag);
-    // A drag tracking message, or 0 for the drop, to the views under the mouse.
+    // A drag tracking message (or the drop) to the views under the mouse.
     void dragMessage(DragTrackingMessage message);
     void initFrame();
     bool registerWithToolbox();

@@ -36,6 +36,41 @@ bool overlapsInside(const CRect& a, const CRect& b)
     return intersection(a, b).width() > 0 && intersection(a, b).height() > 0;
 }
 
+// Copies what context shows in area (its drawing coordinates) to the
+// top-left corner of into.
+void copyUnder(CDrawContext* context, const CRect& area, CDrawContext* into)
+{
+    CGContextRef source = context->getCGContext();
+    if (!source || !into->getCGContext()) return;
+    CGImageRef pixels = CGBitmapContextCreateImage(source);
+    if (!pixels) return;
+    // The area's corners in the pixels (device space is y upwards).
+    const CGAffineTransform ctm = CGContextGetCTM(source);
+    const double x[] = {double(area.left) + context->getOffset().h,
+                        double(area.right) + context->getOffset().h};
+    const double y[] = {double(area.top) + context->getOffset().v,
+                        double(area.bottom) + context->getOffset().v};
+    double left = 1e30, right = -1e30, bottom = 1e30, top = -1e30;
+    for (const double px : x) {
+        for (const double py : y) {
+            const double dx = ctm.a * px + ctm.c * py + ctm.tx, dy = ctm.b * px + ctm.d * py + ctm.ty;
+            left = std::min(left, dx);
+            right = std::max(right, dx);
+            bottom = std::min(bottom, dy);
+            top = std::max(top, dy);
+        }
+    }
+    const double height = double(CGImageGetHeight(pixels));
+    if (CGImageRef part = CGImageCreateWithImageInRect(
+            pixels, CGRectMake(left, height - top, right - left, top - bottom))) {
+        CGContextRef target = into->beginCGContext(true);
+        into->drawCGImage(part, CRect(0, 0, area.width(), area.height()));
+        into->releaseCGContext(target);
+        CGImageRelease(part);
+    }
+    CGImageRelease(pixels);
+}
+
 } // namespace
 
 CViewContainer::CViewContainer(const CRect& size, CFrame* frame, CBitmap* background) : CView(size)
@@ -211,6 +246,7 @@ void CViewContainer::makeOffscreen()
 CDrawContext* CViewContainer::beginChildDrawing(CDrawContext* context, CPoint& savedOffset)
 {
     if (bDrawInOffscreen && !pOffscreenContext) makeOffscreen();
+    if (pOffscreenContext && bTransparencyEnabled) copyUnder(context, size, pOffscreenContext);
     if (pOffscreenContext) return pOffscreenContext;
     modifyDrawContext(savedOffset, context);
     return context;

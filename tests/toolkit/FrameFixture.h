@@ -93,14 +93,15 @@ class TestEditor : public AEffGUIEditor {
 
 class FrameFixture : public ::testing::Test {
   protected:
+    virtual WindowAttributes attributes() const
+    {
+        return kWindowCompositingAttribute | kWindowStandardHandlerAttribute;
+    }
     void SetUp() override
     {
         platform::useVirtualClock(0);
         const Rect bounds{100, 200, 180, 300}; // 100 x 80
-        ASSERT_EQ(CreateNewWindow(kDocumentWindowClass,
-                                  kWindowCompositingAttribute | kWindowStandardHandlerAttribute, &bounds,
-                                  &window),
-                  noErr);
+        ASSERT_EQ(CreateNewWindow(kDocumentWindowClass, attributes(), &bounds, &window), noErr);
         ShowWindow(window);
         editor = new TestEditor;
         editor->open(window);
@@ -128,6 +129,19 @@ class FrameFixture : public ::testing::Test {
         platform::headless::mouseDown(window, x, y, button, modifiers);
         platform::headless::mouseUp(window, x, y, button, modifiers);
         run();
+    }
+    // A new event for the frame's view, its direct object; release it.
+    EventRef frameEvent(UInt32 eventClass, UInt32 kind) const
+    {
+        EventRef event = nullptr;
+        CreateEvent(nullptr, eventClass, kind, 0, 0, &event);
+        HIViewRef control = frame->getPlatformControl();
+        SetEventParameter(event, kEventParamDirectObject, typeControlRef, sizeof control, &control);
+        return event;
+    }
+    OSStatus sendToFrame(EventRef event) const
+    {
+        return SendEventToEventTarget(event, GetControlEventTarget(frame->getPlatformControl()));
     }
     uint32_t pixel(int x, int y) const { return platform::headless::pixel(window, x, y); }
     // A new view in the frame, which releases it when removing it.

@@ -86,6 +86,7 @@ TEST_F(FrameLifetime, ACloseInsideATrackingLoopEndsTheLoopSafely)
     EXPECT_EQ(destroyed, 1);
     platform::headless::mouseUp(window, 20, 20);
     run(0.1);
+    RemoveEventLoopTimer(timer);
 }
 
 TEST_F(FrameLifetime, IdleStillComesDueAfterTwentyHours)
@@ -126,12 +127,9 @@ TEST_F(FrameLifetime, TheProcessDragIsReleasedOnEnterAndOnLeave)
     click(20, 20); // puts the mouse over the view
     int drags[2];
     const auto send = [&](UInt32 kind, DragRef drag) {
-        EventRef event = nullptr;
-        CreateEvent(nullptr, kEventClassControl, kind, 0, 0, &event);
-        HIViewRef control = frame->getPlatformControl();
-        SetEventParameter(event, kEventParamDirectObject, typeControlRef, sizeof control, &control);
+        EventRef event = frameEvent(kEventClassControl, kind);
         SetEventParameter(event, kEventParamDragRef, typeDragRef, sizeof drag, &drag);
-        EXPECT_EQ(SendEventToEventTarget(event, GetControlEventTarget(control)), noErr);
+        EXPECT_EQ(sendToFrame(event), noErr);
         Boolean accept = false;
         GetEventParameter(event, kEventParamControlWouldAcceptDrop, typeBoolean, nullptr, sizeof accept,
                           nullptr, &accept);
@@ -144,7 +142,12 @@ TEST_F(FrameLifetime, TheProcessDragIsReleasedOnEnterAndOnLeave)
     ASSERT_EQ(view->entered.size(), 2u);
     EXPECT_EQ(view->entered[0]->getNbReference(), 1); // replaced: the frame let go
     EXPECT_EQ(view->entered[1]->getPlatformDrag(), reinterpret_cast<DragRef>(&drags[1]));
-    EXPECT_EQ(view->entered[1]->getCount(), 0); // no drag is known to the platform here
+    // No drag is known to the platform here: no items.
+    long itemSize = 0, itemType = 0;
+    EXPECT_EQ(view->entered[1]->getCount(), 0);
+    EXPECT_EQ(view->entered[1]->first(itemSize, itemType), nullptr);
+    EXPECT_EQ(itemType, kDragTypeUnknown);
+    EXPECT_EQ(view->entered[1]->getType(0), kDragTypeUnknown);
     send(kEventControlDragLeave, reinterpret_cast<DragRef>(&drags[1]));
     EXPECT_EQ(view->left, 1);
     EXPECT_EQ(view->entered[1]->getNbReference(), 1);

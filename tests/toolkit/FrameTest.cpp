@@ -3,6 +3,8 @@
 // scripted input and the event loop.
 
 #include <cstring>
+#include <iterator>
+#include <utility>
 
 #include "FrameFixture.h"
 
@@ -171,6 +173,17 @@ TEST_F(FocusWalk, TabMovesThroughTheViewsThatWantTheFocusAndKeysReachTheFocusedO
     EXPECT_EQ(first->keys[1].character, 'A');
     EXPECT_EQ(first->keys[1].modifier, kModifierShift);
     EXPECT_EQ(frame->getFocusView(), first);
+
+    // Key codes to virtual keys; keys without one carry only their character.
+    const std::pair<UInt32, uint8_t> codes[] = {
+        {53, kVKeyEscape},      {122, kVKeyF1},    {111, kVKeyF1 + 11},
+        {92, kVKeyNumpad0 + 9}, {81, kVKeyEquals}, {117, kVKeyDelete},
+        {76, kVKeyEnter},       {36, kVKeyReturn}, {1, 0}};
+    first->keys.clear();
+    for (const auto& [code, virt] : codes) key(code, 0);
+    ASSERT_EQ(first->keys.size(), std::size(codes));
+    for (size_t i = 0; i < std::size(codes); ++i) EXPECT_EQ(first->keys[i].virt, codes[i].second) << i;
+    EXPECT_EQ(first->keys.back().character, 's'); // the US layout's key 1
 }
 
 TEST_F(FocusWalk, WithoutTheFocusSwitchTheFrameLeavesKeysAlone)
@@ -217,6 +230,58 @@ TEST_F(Frame, OnlyDirtyViewsAreRedrawnAndOnlyAtIdle)
     EXPECT_FALSE(frame->isDirty());
     editor->idle();
     EXPECT_EQ(a->draws, 2);
+
+    // Nothing while the window is collapsed or updates are off.
+    a->setDirty();
+    CollapseWindow(window, true);
+    editor->idle();
+    EXPECT_EQ(a->draws, 2);
+    CollapseWindow(window, false);
+    EXPECT_FALSE(frame->updatesDisabled(true));
+    editor->idle();
+    EXPECT_EQ(a->draws, 2);
+    EXPECT_TRUE(frame->updatesDisabled(false));
+    editor->idle();
+    EXPECT_EQ(a->draws, 3);
+}
+
+TEST_F(Frame, ADrawEventForPartOfADirtyFrameLeavesTheRestForIdle)
+{
+    RecordingView* view = add({0, 0, 40, 40}, kRedCColor);
+    RecordingView* other = add({50, 0, 60, 10}, kRedCColor);
+    run(0.1);
+    const auto drawEvent = [&](const Rect& area) {
+        RgnHandle region = NewRgn();
+        RectRgn(region, &area);
+        EventRef event = frameEvent(kEventClassControl, kEventControlDraw);
+        SetEventParameter(event, kEventParamRgnHandle, typeQDRgnHandle, sizeof region, &region);
+        EXPECT_EQ(sendToFrame(event), noErr);
+        ReleaseEvent(event);
+        DisposeRgn(region);
+    };
+
+    // The frame itself dirty: its new background drawn only in the area.
+    frame->setBackgroundColor(kGreenCColor);
+    drawEvent({40, 40, 60, 60}); // top, left, bottom, right
+    EXPECT_EQ(pixel(55, 55), kGreenPixel);
+    EXPECT_EQ(pixel(80, 60), kBluePixel);
+    EXPECT_EQ(other->draws, 1);
+    EXPECT_TRUE(frame->isDirty());
+    editor->idle();
+    EXPECT_EQ(pixel(80, 60), kGreenPixel);
+    EXPECT_FALSE(frame->isDirty());
+
+    // A dirty child partly in the area stays dirty itself.
+    view->colour = kGreenCColor;
+    view->setDirty();
+    drawEvent({0, 0, 20, 20});
+    EXPECT_EQ(pixel(15, 15), kGreenPixel);
+    EXPECT_EQ(pixel(45, 45), kRedPixel);
+    EXPECT_TRUE(view->isDirty());
+
+    drawEvent({0, 0, 60, 80}); // all of the frame
+    EXPECT_FALSE(frame->isDirty());
+    EXPECT_EQ(pixel(45, 45), kGreenPixel);
 }
 
 TEST_F(Frame, ModalViewTakesClicksWheelAndKeysAndBlocksTheFocusWalk)

@@ -51,6 +51,24 @@ TEST_F(ViewTree, ATransparentContainerShowsWhatLiesBehindIt)
     EXPECT_GT(behind->draws, before);
 }
 
+TEST_F(ViewTree, ATransparentOffscreenContainerStartsFromWhatLiesBehindIt)
+{
+    add({0, 0, 80, 60}, kRedCColor);
+    auto* container = new CViewContainer(CRect(10, 10, 50, 50), frame);
+    container->setTransparency(true);
+    container->useOffscreen(true);
+    container->addView(new RecordingView(CRect(0, 0, 10, 10), kYellowCColor));
+    frame->addView(container);
+    run(0.1);
+    EXPECT_EQ(pixel(25, 25), kYellowPixel);
+    EXPECT_EQ(pixel(40, 40), kRedPixel);
+    EXPECT_EQ(pixel(59, 59), kRedPixel);
+
+    container->getView(0)->setDirty();
+    editor->idle();
+    EXPECT_EQ(pixel(40, 40), kRedPixel);
+}
+
 TEST_F(ViewTree, UpdateModesDecideWhatADirtyChildRedraws)
 {
     auto* container = new CViewContainer(CRect(0, 0, 60, 40), frame);
