@@ -86,6 +86,16 @@ double textWidth(const std::string& text)
     return extents.x_advance;
 }
 
+// Copies what get reads of the item to out.
+template <typename T, typename Get> OSStatus readItem(MenuRef menu, MenuItemIndex index, T* out, Get get)
+{
+    const Item* item = itemOf(menu, index);
+    if (!item) return isMenu(menu) ? menuItemNotFoundErr : paramErr;
+    if (!out) return paramErr;
+    *out = get(*item);
+    return noErr;
+}
+
 template <typename Set> OSStatus withItem(MenuRef menu, MenuItemIndex index, Set set)
 {
     Item* item = itemOf(menu, index);
@@ -246,10 +256,8 @@ OSStatus SetMenuItemTextWithCFString(MenuRef inMenu, MenuItemIndex inItem, CFStr
 
 OSStatus CopyMenuItemTextAsCFString(MenuRef inMenu, MenuItemIndex inItem, CFStringRef* outString)
 {
-    const Item* item = itemOf(inMenu, inItem);
-    if (!item || !outString) return item ? paramErr : menuItemNotFoundErr;
-    *outString = platform::detail::newCFString(item->text);
-    return noErr;
+    return readItem(inMenu, inItem, outString,
+                    [&](const Item& i) { return platform::detail::newCFString(i.text); });
 }
 
 OSStatus ChangeMenuItemAttributes(MenuRef inMenu, MenuItemIndex inItem,
@@ -263,10 +271,7 @@ OSStatus ChangeMenuItemAttributes(MenuRef inMenu, MenuItemIndex inItem,
 
 OSStatus GetMenuItemAttributes(MenuRef inMenu, MenuItemIndex inItem, MenuItemAttributes* outAttributes)
 {
-    const Item* item = itemOf(inMenu, inItem);
-    if (!item || !outAttributes) return item ? paramErr : menuItemNotFoundErr;
-    *outAttributes = item->attributes;
-    return noErr;
+    return readItem(inMenu, inItem, outAttributes, [&](const Item& i) { return i.attributes; });
 }
 
 namespace {
@@ -304,10 +309,7 @@ Boolean IsMenuItemEnabled(MenuRef menu, MenuItemIndex item)
 
 OSStatus GetMenuItemCommandID(MenuRef inMenu, MenuItemIndex inItem, MenuCommand* outCommandID)
 {
-    const Item* item = itemOf(inMenu, inItem);
-    if (!item || !outCommandID) return item ? paramErr : menuItemNotFoundErr;
-    *outCommandID = item->command;
-    return noErr;
+    return readItem(inMenu, inItem, outCommandID, [&](const Item& i) { return i.command; });
 }
 
 void CheckMenuItem(MenuRef theMenu, short item, Boolean checked)
@@ -348,10 +350,9 @@ OSStatus SetMenuItemCommandKey(MenuRef inMenu, MenuItemIndex inItem, Boolean inS
 
 OSStatus GetMenuItemCommandKey(MenuRef inMenu, MenuItemIndex inItem, Boolean inGetVirtualKey, UInt16* outKey)
 {
-    const Item* item = itemOf(inMenu, inItem);
-    if (!item || !outKey) return item ? paramErr : menuItemNotFoundErr;
-    *outKey = item->virtualKey == bool(inGetVirtualKey) ? item->commandKey : 0;
-    return noErr;
+    return readItem(inMenu, inItem, outKey, [&](const Item& i) {
+        return i.virtualKey == bool(inGetVirtualKey) ? i.commandKey : UInt16(0);
+    });
 }
 
 OSStatus SetMenuItemModifiers(MenuRef inMenu, MenuItemIndex inItem, UInt8 inModifiers)
@@ -361,10 +362,7 @@ OSStatus SetMenuItemModifiers(MenuRef inMenu, MenuItemIndex inItem, UInt8 inModi
 
 OSStatus GetMenuItemModifiers(MenuRef inMenu, MenuItemIndex inItem, UInt8* outModifiers)
 {
-    const Item* item = itemOf(inMenu, inItem);
-    if (!item || !outModifiers) return item ? paramErr : menuItemNotFoundErr;
-    *outModifiers = item->modifiers;
-    return noErr;
+    return readItem(inMenu, inItem, outModifiers, [&](const Item& i) { return i.modifiers; });
 }
 
 OSStatus SetMenuItemKeyGlyph(MenuRef inMenu, MenuItemIndex inItem, SInt16 inGlyph)
@@ -374,10 +372,7 @@ OSStatus SetMenuItemKeyGlyph(MenuRef inMenu, MenuItemIndex inItem, SInt16 inGlyp
 
 OSStatus GetMenuItemKeyGlyph(MenuRef inMenu, MenuItemIndex inItem, SInt16* outGlyph)
 {
-    const Item* item = itemOf(inMenu, inItem);
-    if (!item || !outGlyph) return item ? paramErr : menuItemNotFoundErr;
-    *outGlyph = item->glyph;
-    return noErr;
+    return readItem(inMenu, inItem, outGlyph, [&](const Item& i) { return i.glyph; });
 }
 
 OSStatus SetMenuItemHierarchicalMenu(MenuRef inMenu, MenuItemIndex inItem, MenuRef inHierMenu)
@@ -389,10 +384,7 @@ OSStatus SetMenuItemHierarchicalMenu(MenuRef inMenu, MenuItemIndex inItem, MenuR
 
 OSStatus GetMenuItemHierarchicalMenu(MenuRef inMenu, MenuItemIndex inItem, MenuRef* outHierMenu)
 {
-    const Item* item = itemOf(inMenu, inItem);
-    if (!item || !outHierMenu) return item ? paramErr : menuItemNotFoundErr;
-    *outHierMenu = item->submenu;
-    return noErr;
+    return readItem(inMenu, inItem, outHierMenu, [&](const Item& i) { return i.submenu; });
 }
 
 void InsertMenu(MenuRef theMenu, MenuID)
