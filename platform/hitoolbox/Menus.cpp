@@ -127,17 +127,6 @@ int itemTop(MenuRef menu, MenuItemIndex item)
     return top;
 }
 
-MenuItemIndex itemAt(MenuRef menu, int y)
-{
-    int top = kMenuMargin;
-    for (size_t i = 0; i < menu->items.size(); ++i) {
-        const int height = itemHeight(menu->items[i]);
-        if (y >= top && y < top + height) return static_cast<MenuItemIndex>(i + 1);
-        top += height;
-    }
-    return 0;
-}
-
 bool choosable(MenuRef menu, MenuItemIndex index)
 {
     const Item* item = itemOf(menu, index);
@@ -431,10 +420,9 @@ void CalcMenuSize(MenuRef theMenu)
 {
     using namespace platform::detail;
     if (!isMenu(theMenu)) return;
-    int height = 2 * kMenuMargin;
+    const int height = itemTop(theMenu, static_cast<MenuItemIndex>(theMenu->items.size() + 1)) + kMenuMargin;
     double text = 0, keys = 0;
     for (const Item& item : theMenu->items) {
-        height += itemHeight(item);
         if (item.attributes & (kMenuItemAttrHidden | kMenuItemAttrSeparator)) continue;
         text = std::max(text, textWidth(item.text));
         keys = std::max(keys, textWidth(commandKeyText(item)));
