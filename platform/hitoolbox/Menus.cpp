@@ -4,6 +4,7 @@
 #include <cstring>
 #include <set>
 
+#include "platform/graphics/FontFace.h"
 #include "platform/hitoolbox/Menu.h"
 #include "platform/hitoolbox/Strings.h"
 #include "platform/hitoolbox/WindowBackend.h"
@@ -76,8 +77,7 @@ double textWidth(const std::string& text)
 {
     cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, 1, 1);
     cairo_t* cr = cairo_create(surface);
-    cairo_select_font_face(cr, platform::detail::kMenuFont, CAIRO_FONT_SLANT_NORMAL,
-                           CAIRO_FONT_WEIGHT_NORMAL);
+    cairo_set_font_face(cr, platform::detail::fontFace(platform::detail::kMenuFont, false, false));
     cairo_set_font_size(cr, platform::detail::kMenuFontSize);
     cairo_text_extents_t extents;
     cairo_text_extents(cr, text.c_str(), &extents);
