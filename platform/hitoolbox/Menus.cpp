@@ -127,6 +127,17 @@ int itemTop(MenuRef menu, MenuItemIndex item)
     return top;
 }
 
+MenuItemIndex itemAt(MenuRef menu, int y)
+{
+    int top = kMenuMargin;
+    for (size_t i = 0; i < menu->items.size(); ++i) {
+        const int height = itemHeight(menu->items[i]);
+        if (y >= top && y < top + height) return static_cast<MenuItemIndex>(i + 1);
+        top += height;
+    }
+    return 0;
+}
+
 bool choosable(MenuRef menu, MenuItemIndex index)
 {
     const Item* item = itemOf(menu, index);
