@@ -151,8 +151,10 @@ void OpaqueWindowPtr::redraw()
     CGContextClipToRect(context, quartzRect(area, height()));
     drawing = area;
     platform::detail::drawViews(root, area, nullptr, context, height());
-    if (platform::detail::isWindow(this)) drawing.reset();
     CGContextRelease(context);
+    // A draw handler may have disposed of the window.
+    if (!platform::detail::isWindow(this)) return;
+    drawing.reset();
     cairo_surface_mark_dirty(backingStore);
     changed = true;
 }
@@ -345,6 +347,7 @@ void redrawWindows()
     for (WindowRef window : all) {
         if (!isWindow(window)) continue;
         window->redraw();
+        if (!isWindow(window)) continue;
         const bool portDrawn = window->port.drawings != window->presentedDrawings;
         if ((window->changed || portDrawn) && window->visible) {
             window->changed = false;

@@ -95,6 +95,27 @@ TEST_F(Windows, APlainWindowDrawsItsViewsOnUpdate)
     DisposeWindow(window);
 }
 
+OSStatus disposeWindow(EventHandlerCallRef, EventRef, void* userData)
+{
+    DisposeWindow(static_cast<WindowRef>(userData));
+    return noErr;
+}
+
+TEST_F(Windows, AViewMayDisposeOfItsWindowWhileDrawing)
+{
+    static const EventTypeSpec draw[] = {{kEventClassControl, kEventControlDraw}};
+    for (bool compositing : {true, false}) {
+        WindowRef window = compositing ? newTestWindow({100, 100, 200, 200}) : plainWindow();
+        TestView view;
+        viewClass.create(view, window, {10, 10, 50, 50});
+        InstallControlEventHandler(view.ref, disposeWindow, 1, draw, window, nullptr);
+        RunCurrentEventLoop(0);
+        RunCurrentEventLoop(0);
+        // Gone, and the loop went on without it.
+        EXPECT_EQ(GetWindowEventTarget(window), nullptr) << compositing;
+    }
+}
+
 TEST_F(Windows, UpdatesCanBeTakenFromTheQueueAndDrawingValidated)
 {
     WindowRef window = plainWindow();
