@@ -4,7 +4,7 @@
 #include <cmath>
 #include <limits>
 
-#include "FrameWindow.h"
+#include "ControlWindow.h"
 #include "toolkit/CAnimKnob.h"
 #include "toolkit/COnOffButton.h"
 #include "toolkit/CParamDisplay.h"
@@ -22,7 +22,7 @@ CColor imageColour(int k)
     return CColor{uint8_t(4 * k), uint8_t(255 - 4 * k), 100, 255};
 }
 
-class Controls : public FrameWindow {
+class Controls : public ControlWindow {
   protected:
     // A strip of count images, each size pixels square.
     CBitmap* strip(int count, int size = 20)

@@ -4,7 +4,7 @@
 #include <cmath>
 #include <limits>
 
-#include "FrameWindow.h"
+#include "ControlWindow.h"
 #include "toolkit/CKnob.h"
 
 namespace toolkit::test {
@@ -75,18 +75,18 @@ TEST(KnobGeometry, UnusableValuesAndRangesPutTheHandleAtAnEndOfTheArc)
     knob->forget();
 }
 
-class Knob : public FrameWindow {
+class Knob : public ControlWindow {
   protected:
     void SetUp() override
     {
-        FrameWindow::SetUp();
+        ControlWindow::SetUp();
         knob = add(newKnob());
         AEffGUIEditor::knobMode = 0;
     }
     void TearDown() override
     {
         AEffGUIEditor::knobMode = 0;
-        FrameWindow::TearDown();
+        ControlWindow::TearDown();
     }
 
     CKnob* knob = nullptr;

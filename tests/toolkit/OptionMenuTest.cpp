@@ -6,7 +6,7 @@
 #include <limits>
 #include <string>
 
-#include "FrameWindow.h"
+#include "ControlWindow.h"
 #include "toolkit/COffscreenContext.h"
 #include "toolkit/COptionMenu.h"
 #include "toolkit/COptionMenuScheme.h"
@@ -174,12 +174,12 @@ TEST(OptionMenuScheme, ItemsAreSizedAndDrawnInTheSchemeColours)
     scheme->forget();
 }
 
-class OptionMenu : public FrameWindow {
+class OptionMenu : public ControlWindow {
   protected:
     void TearDown() override
     {
         platform::headless::setScreen({0, 0, 1080, 1920}, {22, 0, 1080, 1920});
-        FrameWindow::TearDown();
+        ControlWindow::TearDown();
     }
 
     COptionMenu* addMenu(long style = 0)

@@ -5,7 +5,7 @@
 #include <cstring>
 #include <string>
 
-#include "FrameWindow.h"
+#include "ControlWindow.h"
 #include "toolkit/CTextEdit.h"
 
 namespace toolkit::test {
@@ -13,7 +13,7 @@ namespace {
 
 constexpr long kTag = 31;
 
-class TextEdit : public FrameWindow {
+class TextEdit : public ControlWindow {
   protected:
     CTextEdit* addField(long style = 0)
     {

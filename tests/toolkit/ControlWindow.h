@@ -61,7 +61,7 @@ class RecordingListener : public CControlListener {
     std::function<void(CControl*)> onChange;
 };
 
-class FrameWindow : public ::testing::Test {
+class ControlWindow : public ::testing::Test {
   protected:
     static constexpr CCoord kWidth = 320;
     static constexpr CCoord kHeight = 240;
