@@ -88,36 +88,6 @@ void CParamDisplay::drawText(CDrawContext* context, const char* text, CBitmap* b
     context->setClipRect(oldClip);
 }
 
-void CParamDisplay::setFont(CFont val)
-{
-    change(fontID, val);
-}
-
-void CParamDisplay::setFontColor(CColor color)
-{
-    change(fontColor, color);
-}
-
-void CParamDisplay::setBackColor(CColor color)
-{
-    change(backColor, color);
-}
-
-void CParamDisplay::setFrameColor(CColor color)
-{
-    change(frameColor, color);
-}
-
-void CParamDisplay::setShadowColor(CColor color)
-{
-    change(shadowColor, color);
-}
-
-void CParamDisplay::setHoriAlign(CHoriTxtAlign align)
-{
-    change(horiTxtAlign, align);
-}
-
 void CParamDisplay::setStringConvert(CParamDisplayValueToString convert)
 {
     stringConvert = convert;
@@ -132,14 +102,4 @@ void CParamDisplay::setStringConvert(CParamDisplayValueToStringUserData convert,
 void CParamDisplay::setString2FloatConvert(CParamDisplayStringToValue convert)
 {
     string2FloatConvert = convert;
-}
-
-void CParamDisplay::setStyle(long val)
-{
-    change(style, val);
-}
-
-void CParamDisplay::setTxtFace(CTxtFace val)
-{
-    change(txtFace, val);
 }

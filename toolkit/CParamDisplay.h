@@ -36,17 +36,18 @@ class CParamDisplay : public CControl {
     void draw(CDrawContext* context) override;
     bool isTypeOf(const char* name) const override;
 
-    virtual void setFont(CFont val);
-    virtual void setFontColor(CColor color);
-    virtual void setBackColor(CColor color);
-    virtual void setFrameColor(CColor color);
-    virtual void setShadowColor(CColor color);
-    virtual void setHoriAlign(CHoriTxtAlign align);
+    // The look's setters mark the display dirty only when something changes.
+    virtual void setFont(CFont val) { change(fontID, val); }
+    virtual void setFontColor(CColor color) { change(fontColor, color); }
+    virtual void setBackColor(CColor color) { change(backColor, color); }
+    virtual void setFrameColor(CColor color) { change(frameColor, color); }
+    virtual void setShadowColor(CColor color) { change(shadowColor, color); }
+    virtual void setHoriAlign(CHoriTxtAlign align) { change(horiTxtAlign, align); }
     virtual void setStringConvert(CParamDisplayValueToString convert);
     virtual void setStringConvert(CParamDisplayValueToStringUserData convert, void* userData);
     virtual void setString2FloatConvert(CParamDisplayStringToValue convert);
-    virtual void setStyle(long val);
-    virtual void setTxtFace(CTxtFace val);
+    virtual void setStyle(long val) { change(style, val); }
+    virtual void setTxtFace(CTxtFace val) { change(txtFace, val); }
     virtual void setTextTransparency(bool val) { bTextTransparencyEnabled = val; }
 
     CFont getFont() const { return fontID; }
