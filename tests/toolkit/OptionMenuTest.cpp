@@ -10,6 +10,7 @@
 #include "toolkit/COffscreenContext.h"
 #include "toolkit/COptionMenu.h"
 #include "toolkit/COptionMenuScheme.h"
+#include "toolkit/CViewContainer.h"
 
 namespace toolkit::test {
 namespace {
@@ -336,6 +337,29 @@ TEST_F(OptionMenu, OpensBelowTheControlOrAboveWhereTheScreenEnds)
     const auto& squeezed = look();
     EXPECT_EQ(squeezed.anchor.v, 250);
     EXPECT_EQ(squeezed.popUpItem, 3);
+}
+
+TEST_F(OptionMenu, OpensUnderItsPlaceInsideContainers)
+{
+    auto* outer = new CViewContainer(CRect(10, 20, 300, 220), frame);
+    auto* inner = new CViewContainer(CRect(5, 7, 200, 190), frame);
+    frame->addView(outer);
+    outer->addView(inner);
+    auto* menu = new COptionMenu(CRect(20, 100, 100, 116), &listener, 21);
+    inner->addView(menu);
+    menu->addEntry("a");
+    menu->addEntry("b");
+    settle();
+    // The menu lies at (35, 127) to (115, 143) in the window.
+    const unsigned before = platform::headless::popUpCount();
+    platform::headless::answerPopUp(1, 2);
+    click(70, 135);
+    ASSERT_EQ(platform::headless::popUpCount(), before + 1);
+    EXPECT_EQ(platform::headless::lastPopUp()->anchor.h, 100 + 35);
+    EXPECT_EQ(platform::headless::lastPopUp()->anchor.v, 100 + 143);
+    EXPECT_EQ(menu->getCurrent(), 1);
+    ASSERT_EQ(listener.changes.size(), 1u);
+    EXPECT_EQ(listener.changes[0].control, menu);
 }
 
 TEST_F(OptionMenu, OnlyPrimarySecondaryOrControlClicksOpenAnEmptyMenuNothing)

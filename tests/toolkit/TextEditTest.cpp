@@ -7,6 +7,7 @@
 
 #include "ControlWindow.h"
 #include "toolkit/CTextEdit.h"
+#include "toolkit/CViewContainer.h"
 
 namespace toolkit::test {
 namespace {
@@ -100,6 +101,28 @@ TEST_F(TextEdit, DeactivationOrAClickElsewhereEndsTheEditAndKeepsIt)
     // Ending again changes nothing.
     field->looseFocus();
     EXPECT_EQ(gestures(kTag), std::make_pair(2, 2));
+}
+
+TEST_F(TextEdit, TheFieldLiesOverTheDisplayOneLineHigh)
+{
+    auto* box = new CViewContainer(CRect(10, 20, 300, 220), frame);
+    frame->addView(box);
+    auto* field = new CTextEdit(CRect(20, 100, 140, 124), &listener, kTag, "old");
+    box->addView(field);
+    settle();
+    click(80, 132);
+    ASSERT_TRUE(field->isEditing());
+    HIRect place;
+    ASSERT_EQ(HIViewGetFrame(field->getPlatformControl(), &place), noErr);
+    // The normal font is 12 high: the middle line of the 24.
+    EXPECT_EQ(place.origin.x, 30);
+    EXPECT_EQ(place.origin.y, 120 + 12 - 6 + 1);
+    EXPECT_EQ(place.size.width, 120);
+    EXPECT_EQ(place.size.height, 12);
+    typeABC();
+    press(36, '\r');
+    EXPECT_EQ(text(field), "abc");
+    ASSERT_EQ(listener.changes.size(), 1u);
 }
 
 TEST_F(TextEdit, DoubleClickStyleWaitsForTheSecondClick)
