@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <iterator>
 
 #include "toolkit/CDrawContext.h"
 #include "toolkit/CFrame.h"
@@ -171,12 +172,13 @@ void CTextEdit::takeFocus(CDrawContext* context)
 
     static const EventTypeSpec fieldEvents[] = {{kEventClassKeyboard, kEventRawKeyDown},
                                                 {kEventClassKeyboard, kEventRawKeyRepeat}};
-    static const EventTypeSpec windowEvents[] = {{kEventClassWindow, kEventWindowDeactivated}};
-    InstallEventHandler(GetControlEventTarget(field), NewEventHandlerUPP(eventHandler), 2, fieldEvents, this,
-                        &fieldHandler);
+    static const EventTypeSpec windowEvents[] = {{kEventClassWindow, kEventWindowDeactivated},
+                                                 {kEventClassMouse, kEventMouseMoved}};
+    InstallEventHandler(GetControlEventTarget(field), NewEventHandlerUPP(eventHandler),
+                        std::size(fieldEvents), fieldEvents, this, &fieldHandler);
     if (window)
-        InstallEventHandler(GetWindowEventTarget(window), NewEventHandlerUPP(eventHandler), 1, windowEvents,
-                            this, &windowHandler);
+        InstallEventHandler(GetWindowEventTarget(window), NewEventHandlerUPP(eventHandler),
+                            std::size(windowEvents), windowEvents, this, &windowHandler);
 
     platformControl = field;
     std::strcpy(textBeforeEdit, text);
@@ -193,6 +195,20 @@ OSStatus CTextEdit::eventHandler(EventHandlerCallRef callRef, EventRef event, vo
 
 OSStatus CTextEdit::handleEvent(EventHandlerCallRef callRef, EventRef event)
 {
+    if (GetEventClass(event) == kEventClassMouse) {
+        // An I-beam over the field, the arrow elsewhere.
+        HIPoint where{};
+        GetEventParameter(event, kEventParamWindowMouseLocation, typeHIPoint, nullptr, sizeof where, nullptr,
+                          &where);
+        HIViewConvertPoint(&where, HIViewGetRoot(pParentFrame->getSystemWindow()), platformControl);
+        HIRect bounds{};
+        HIViewGetBounds(platformControl, &bounds);
+        const bool inside = where.x >= bounds.origin.x && where.y >= bounds.origin.y &&
+                            where.x < bounds.origin.x + bounds.size.width &&
+                            where.y < bounds.origin.y + bounds.size.height;
+        SetThemeCursor(inside ? kThemeIBeamCursor : kThemeArrowCursor);
+        return eventNotHandledErr;
+    }
     if (GetEventClass(event) == kEventClassWindow) {
         // The window's own handling first, then the edit ends.
         const OSStatus status = CallNextEventHandler(callRef, event);

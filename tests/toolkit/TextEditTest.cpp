@@ -59,8 +59,15 @@ TEST_F(TextEdit, ReturnKeepsTheEditAndReportsItOnce)
     EXPECT_EQ(frame->getFocusView(), nullptr);
     EXPECT_EQ(field->getPlatformControl(), nullptr);
 
-    // An edit that changes nothing reports nothing.
+    // An edit that changes nothing reports nothing; the mouse over the
+    // field shows the I-beam meanwhile.
     click(80, 112);
+    platform::headless::mouseMove(window, 90, 110);
+    settle();
+    EXPECT_EQ(platform::headless::cursor(), kThemeIBeamCursor);
+    platform::headless::mouseMove(window, 200, 200);
+    settle();
+    EXPECT_EQ(platform::headless::cursor(), kThemeArrowCursor);
     press(76, 3);
     EXPECT_EQ(text(field), "abc");
     EXPECT_EQ(listener.changes.size(), 1u);
