@@ -255,5 +255,30 @@ TEST(ControlState, DirtinessFollowsTheValueLastDrawn)
     control->forget();
 }
 
+// The editor closing from inside a control's own click handling: the
+// control and its frame outlive the handling, which ends there.
+TEST_F(Controls, ClosingTheEditorFromAListenerEndsTheClickSafely)
+{
+    CBitmap* background = bitmapOf(20, 60, [](int, int) { return kRedCColor; });
+    auto* button = add(new COnOffButton(CRect(200, 20, 220, 40), nullptr, 9, background, 1));
+    background->forget();
+    listener.onChange = [this](CControl*) { editor.close(); };
+    click(210, 30);
+    EXPECT_EQ(listener.changes.size(), 1u);
+    EXPECT_EQ(listener.changes[0].control, button);
+    EXPECT_EQ(editor.getFrame(), nullptr);
+}
+
+TEST_F(Controls, ClosingTheEditorDuringASwitchDragEndsTheLoop)
+{
+    CBitmap* background = bitmapOf(20, 60, [](int, int) { return kRedCColor; });
+    add(new CVerticalSwitch(CRect(240, 20, 260, 50), nullptr, 11, 3, 20, 3, background));
+    background->forget();
+    listener.onChange = [this](CControl*) { editor.close(); };
+    drag({{250, 21}, {250, 35}, {250, 45}});
+    EXPECT_EQ(listener.changes.size(), 1u);
+    EXPECT_EQ(editor.getFrame(), nullptr);
+}
+
 } // namespace
 } // namespace toolkit::test
