@@ -30,6 +30,34 @@ TEST_F(FrameLifetime, ClosingWithAFocusedChildReleasesItOnce)
     EXPECT_EQ(destroyed, 2);
 }
 
+TEST_F(FrameLifetime, ClosingTakesItsViewAndClassAway)
+{
+    const std::string classID = CFrame::classIDFor(frame);
+    HIViewRef content = nullptr;
+    HIViewFindByID(HIViewGetRoot(window), kHIViewWindowContentID, &content);
+    const HIPoint inside = CGPointMake(20, 20);
+    HIViewRef hit = nullptr;
+    HIViewGetSubviewHit(content, &inside, true, &hit);
+    EXPECT_EQ(hit, frame->getPlatformControl());
+    frame->remember();
+    editor->close();
+    EXPECT_TRUE(frame->isClosed());
+    EXPECT_FALSE(frame->isOpen());
+    EXPECT_EQ(frame->getPlatformControl(), nullptr);
+    EXPECT_FALSE(frame->close());
+    frame->forget();
+
+    HIViewGetSubviewHit(content, &inside, true, &hit);
+    EXPECT_EQ(hit, nullptr);
+    // The identifier is free again.
+    CFStringRef id = CFStringCreateWithCString(nullptr, classID.c_str(), kCFStringEncodingASCII);
+    ToolboxObjectClassRef classRef = nullptr;
+    const EventTypeSpec draw{kEventClassControl, kEventControlDraw};
+    EXPECT_EQ(RegisterToolboxObjectClass(id, nullptr, 1, &draw, nullptr, nullptr, &classRef), noErr);
+    UnregisterToolboxObjectClass(classRef);
+    CFRelease(id);
+}
+
 TEST_F(FrameLifetime, ADrawContextOutlivingTheFrameLetsGoOfIt)
 {
     CDrawContext* context = frame->createDrawContext();
