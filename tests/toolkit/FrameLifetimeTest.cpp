@@ -185,6 +185,37 @@ TEST_F(FrameLifetime, TheProcessDragIsReleasedOnEnterAndOnLeave)
     EXPECT_EQ(view->entered.size(), 2u);
 }
 
+TEST_F(FrameLifetime, ADragMovingBetweenViewsLeavesOneAndEntersTheOther)
+{
+    auto* left = new DropView(CRect(0, 0, 40, 60), kRedCColor);
+    auto* right = new DropView(CRect(40, 0, 80, 60), kGreenCColor);
+    frame->addView(left);
+    frame->addView(right);
+    const auto send = [&](UInt32 kind) {
+        int drag = 0;
+        DragRef ref = reinterpret_cast<DragRef>(&drag);
+        EventRef event = frameEvent(kEventClassControl, kind);
+        SetEventParameter(event, kEventParamDragRef, typeDragRef, sizeof ref, &ref);
+        EXPECT_EQ(sendToFrame(event), noErr);
+        ReleaseEvent(event);
+    };
+    platform::headless::mouseDown(window, 20, 20);
+    run();
+    send(kEventControlDragEnter);
+    send(kEventControlDragWithin);
+    EXPECT_EQ(left->entered.size(), 1u);
+    platform::headless::mouseMove(window, 70, 20);
+    run();
+    send(kEventControlDragWithin);
+    EXPECT_EQ(left->left, 1);
+    EXPECT_EQ(right->entered.size(), 1u);
+    send(kEventControlDragLeave);
+    EXPECT_EQ(right->left, 1);
+    EXPECT_EQ(left->left, 1);
+    platform::headless::mouseUp(window, 70, 20);
+    run();
+}
+
 TEST(FrameClass, EachFrameHasAClassOfItsWholeAddress)
 {
     const auto* low = reinterpret_cast<const void*>(uintptr_t{0x1000});
