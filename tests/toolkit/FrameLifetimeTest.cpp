@@ -30,6 +30,34 @@ TEST_F(FrameLifetime, ClosingWithAFocusedChildReleasesItOnce)
     EXPECT_EQ(destroyed, 2);
 }
 
+TEST_F(FrameLifetime, ClosingTakesItsViewAndClassAway)
+{
+    const std::string classID = CFrame::classIDFor(frame);
+    HIViewRef content = nullptr;
+    HIViewFindByID(HIViewGetRoot(window), kHIViewWindowContentID, &content);
+    const HIPoint inside = CGPointMake(20, 20);
+    HIViewRef hit = nullptr;
+    HIViewGetSubviewHit(content, &inside, true, &hit);
+    EXPECT_EQ(hit, frame->getPlatformControl());
+    frame->remember();
+    editor->close();
+    EXPECT_TRUE(frame->isClosed());
+    EXPECT_FALSE(frame->isOpen());
+    EXPECT_EQ(frame->getPlatformControl(), nullptr);
+    EXPECT_FALSE(frame->close());
+    frame->forget();
+
+    HIViewGetSubviewHit(content, &inside, true, &hit);
+    EXPECT_EQ(hit, nullptr);
+    // The identifier is free again.
+    CFStringRef id = CFStringCreateWithCString(nullptr, classID.c_str(), kCFStringEncodingASCII);
+    ToolboxObjectClassRef classRef = nullptr;
+    const EventTypeSpec draw{kEventClassControl, kEventControlDraw};
+    EXPECT_EQ(RegisterToolboxObjectClass(id, nullptr, 1, &draw, nullptr, nullptr, &classRef), noErr);
+    UnregisterToolboxObjectClass(classRef);
+    CFRelease(id);
+}
+
 TEST_F(FrameLifetime, ADrawContextOutlivingTheFrameLetsGoOfIt)
 {
     CDrawContext* context = frame->createDrawContext();
@@ -155,6 +183,37 @@ TEST_F(FrameLifetime, TheProcessDragIsReleasedOnEnterAndOnLeave)
     EXPECT_EQ(platform::headless::cursor(), kThemeArrowCursor);
     send(kEventControlDragWithin, reinterpret_cast<DragRef>(&drags[1])); // no drag: ignored
     EXPECT_EQ(view->entered.size(), 2u);
+}
+
+TEST_F(FrameLifetime, ADragMovingBetweenViewsLeavesOneAndEntersTheOther)
+{
+    auto* left = new DropView(CRect(0, 0, 40, 60), kRedCColor);
+    auto* right = new DropView(CRect(40, 0, 80, 60), kGreenCColor);
+    frame->addView(left);
+    frame->addView(right);
+    const auto send = [&](UInt32 kind) {
+        int drag = 0;
+        DragRef ref = reinterpret_cast<DragRef>(&drag);
+        EventRef event = frameEvent(kEventClassControl, kind);
+        SetEventParameter(event, kEventParamDragRef, typeDragRef, sizeof ref, &ref);
+        EXPECT_EQ(sendToFrame(event), noErr);
+        ReleaseEvent(event);
+    };
+    platform::headless::mouseDown(window, 20, 20);
+    run();
+    send(kEventControlDragEnter);
+    send(kEventControlDragWithin);
+    EXPECT_EQ(left->entered.size(), 1u);
+    platform::headless::mouseMove(window, 70, 20);
+    run();
+    send(kEventControlDragWithin);
+    EXPECT_EQ(left->left, 1);
+    EXPECT_EQ(right->entered.size(), 1u);
+    send(kEventControlDragLeave);
+    EXPECT_EQ(right->left, 1);
+    EXPECT_EQ(left->left, 1);
+    platform::headless::mouseUp(window, 70, 20);
+    run();
 }
 
 TEST(FrameClass, EachFrameHasAClassOfItsWholeAddress)

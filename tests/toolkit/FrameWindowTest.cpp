@@ -79,6 +79,42 @@ TEST_F(FrameWindow, SizeAndPositionFollowItsView)
     frame->setOpenFlag(true);
 }
 
+TEST_F(FrameWindow, AFrameInsideAPaneDrawsAndReadsTheMouseAtItsPlace)
+{
+    ControlRef pane = nullptr;
+    const Rect paneBounds{20, 30, 70, 90}; // at (30, 20) of the window
+    ASSERT_EQ(CreateUserPaneControl(window, &paneBounds, kControlSupportsEmbedding, &pane), noErr);
+    auto* inner = new CFrame(CRect(5, 5, 45, 35), window, nullptr); // at (35, 25) of the window
+    HIViewAddSubview(pane, inner->getPlatformControl());
+    inner->setBackgroundColor(kYellowCColor);
+    auto* view = new RecordingView(CRect(10, 10, 20, 20), kGreenCColor);
+    inner->addView(view);
+    run(0.1);
+    EXPECT_EQ(pixel(35, 25), kYellowPixel);
+    EXPECT_EQ(pixel(45, 35), kGreenPixel);
+    EXPECT_EQ(pixel(74, 54), kYellowPixel);
+    EXPECT_NE(pixel(75, 55), kYellowPixel);
+
+    // Idle draws straight into the window's port, at the same place.
+    view->colour = kRedCColor;
+    view->setDirty();
+    inner->idle();
+    EXPECT_EQ(pixel(45, 35), kRedPixel);
+    EXPECT_EQ(pixel(54, 44), kRedPixel);
+    EXPECT_EQ(pixel(55, 45), kYellowPixel);
+
+    platform::headless::mouseDown(window, 47, 38);
+    run();
+    ASSERT_EQ(view->clicks.size(), 1u);
+    EXPECT_EQ(view->clicks[0].where, CPoint(12, 13));
+    CPoint where;
+    inner->getCurrentLocation(where);
+    EXPECT_EQ(where, CPoint(12, 13));
+    platform::headless::mouseUp(window, 47, 38);
+    run();
+    inner->forget();
+}
+
 TEST_F(FrameWindow, AnswersTheToolboxAboutItsView)
 {
     UInt32 features = 0;
