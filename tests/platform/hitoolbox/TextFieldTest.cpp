@@ -271,6 +271,14 @@ TEST_F(TextFieldTest, TheTextIsDrawnWithACaretWhileFocused)
     focus();
     RunCurrentEventLoop(0);
     EXPECT_GT(darkPixels(window, 10, 20, 190, 40), withText);
+    // Selected, the text lies on the highlight, and only there.
+    const ControlEditTextSelectionRec all{0, 2};
+    SetControlData(field, kControlEntireControl, kControlEditTextSelectionTag, sizeof all, &all);
+    RunCurrentEventLoop(0);
+    const uint32_t highlight = platform::headless::pixel(window, 13, 25);
+    EXPECT_NE(highlight, 0xFFFFFFFFu);
+    EXPECT_EQ(highlight & 0xFF, 0xFFu);
+    EXPECT_EQ(platform::headless::pixel(window, 60, 25), 0xFFFFFFFFu);
 
     const CFStringRef empty = CFSTR("");
     SetControlData(field, kControlEntireControl, kControlEditTextCFStringTag, sizeof empty, &empty);
