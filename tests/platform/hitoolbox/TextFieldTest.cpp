@@ -84,6 +84,12 @@ class TextFieldTest : public ::testing::Test {
         platform::headless::keyUp(window, code, c, modifiers);
     }
     void run() { RunCurrentEventLoop(1); }
+    ControlRef focusedView() const
+    {
+        ControlRef focused = nullptr;
+        GetKeyboardFocus(window, &focused);
+        return focused;
+    }
 
     WindowRef window = nullptr;
     ControlRef field = nullptr;
@@ -98,9 +104,7 @@ TEST_F(TextFieldTest, TypingEditsTheTextAtTheCaret)
     EXPECT_EQ(textOf(field), "ab");
 
     focus();
-    ControlRef focused = nullptr;
-    GetKeyboardFocus(window, &focused);
-    EXPECT_EQ(focused, field);
+    EXPECT_EQ(focusedView(), field);
     type(kC, 'c');
     type(kD, 'd');
     type(kLeft, 0x1C);
@@ -218,9 +222,7 @@ TEST_F(TextFieldTest, ClicksPlaceTheCaretAndDragsSelect)
     platform::headless::mouseUp(window, 11, 30);
     type(kD, 'd');
     run();
-    ControlRef focused = nullptr;
-    GetKeyboardFocus(window, &focused);
-    EXPECT_EQ(focused, field);
+    EXPECT_EQ(focusedView(), field);
     EXPECT_EQ(textOf(field), "dab");
 
     // From the left edge to past the end.
@@ -251,9 +253,7 @@ TEST_F(TextFieldTest, TabMovesTheFocusOnToTheNextField)
     type(kTab, 0x09);
     type(kD, 'd');
     run();
-    ControlRef focused = nullptr;
-    GetKeyboardFocus(window, &focused);
-    EXPECT_EQ(focused, second);
+    EXPECT_EQ(focusedView(), second);
     EXPECT_EQ(textOf(second), "d");
     EXPECT_EQ(textOf(field), "ab");
 }
