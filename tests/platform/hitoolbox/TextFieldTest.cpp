@@ -246,16 +246,23 @@ TEST_F(TextFieldTest, ClicksPlaceTheCaretAndDragsSelect)
 
 TEST_F(TextFieldTest, TabMovesTheFocusOnToTheNextField)
 {
+    // Alone, the field keeps it.
+    focus();
+    type(kTab, 0x09);
+    type(kD, 'd');
+    run();
+    EXPECT_EQ(focusedView(), field);
+    EXPECT_EQ(textOf(field), "abd");
+
     ControlRef second = nullptr;
     const Rect bounds{45, 10, 58, 190};
     CreateEditUnicodeTextControl(window, &bounds, nullptr, false, nullptr, &second);
-    focus();
     type(kTab, 0x09);
     type(kD, 'd');
     run();
     EXPECT_EQ(focusedView(), second);
     EXPECT_EQ(textOf(second), "d");
-    EXPECT_EQ(textOf(field), "ab");
+    EXPECT_EQ(textOf(field), "abd");
 }
 
 TEST_F(TextFieldTest, TheTextIsDrawnWithACaretWhileFocused)
