@@ -29,7 +29,8 @@
 // with the keyboard focus, else to the window; a raw key down nobody handles
 // comes back as the text-input event for it, and a tab that nobody handles
 // there moves the focus (shift: backwards) to the focused view's next part,
-// or on to the next shown view with kControlSupportsFocus that takes it.
+// or on to the next shown view with kControlSupportsFocus that takes it,
+// around the end and back to the one it left.
 //
 // The window close event (a close asked for by the user) disposes of the
 // window unless a handler takes it.
