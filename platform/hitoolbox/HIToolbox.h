@@ -12,7 +12,8 @@
 // whose user space is the window's in Quartz's orientation (y upwards over
 // the store's full height, CGBitmapContextGetHeight) moved so that flipping
 // it by that height puts the view's bounds origin at the top-left. No update
-// region is passed. Other windows are drawn by whoever draws into their port.
+// region is passed. Other windows draw their views on update (see
+// InvalWindowRect), through their ports.
 //
 // A view's frame is in its superview's coordinates, y downwards; its bounds
 // are its frame's size at its bounds origin. Control events go to the view's
@@ -28,7 +29,8 @@
 // with the keyboard focus, else to the window; a raw key down nobody handles
 // comes back as the text-input event for it, and a tab that nobody handles
 // there moves the focus (shift: backwards) to the focused view's next part,
-// or on to the next shown view with kControlSupportsFocus that takes it.
+// or on to the next shown view with kControlSupportsFocus that takes it,
+// around the end and back to the one it left.
 //
 // The window close event (a close asked for by the user) disposes of the
 // window unless a handler takes it.

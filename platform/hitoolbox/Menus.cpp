@@ -464,6 +464,8 @@ long PopUpMenuSelect(MenuRef menu, short top, short left, short popUpItem)
     const MenuItemIndex item =
         popUpItem < 1 || static_cast<size_t>(popUpItem) > menu->items.size() ? 1 : popUpItem;
     const SInt32 answer = platform::detail::windowBackend().popUpMenu(menu, Point{top, left}, item);
+    // What ran meanwhile may have disposed of the menu.
+    if (!isMenu(menu)) return 0;
     // Only a choice the user could make in this menu's tree counts.
     const MenuRef chosen = findInTree(menu, static_cast<MenuID>(answer >> 16));
     if (answer == 0 || !chosen || !platform::detail::choosable(chosen, static_cast<MenuItemIndex>(answer)))

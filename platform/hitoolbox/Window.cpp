@@ -227,8 +227,9 @@ void OpaqueWindowPtr::advanceFocus(bool backwards)
     if (backwards) std::reverse(order.begin(), order.end());
     const auto start = std::find(order.begin(), order.end(), from);
     std::rotate(order.begin(), start == order.end() ? order.begin() : start + 1, order.end());
+    // The view it started from comes last: alone, it takes the focus again.
     for (ControlRef view : order) {
-        if (view == from || !platform::detail::isView(view)) continue;
+        if (!platform::detail::isView(view)) continue;
         SetKeyboardFocus(this, view, part);
         if (done()) return;
     }
