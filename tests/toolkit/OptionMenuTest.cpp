@@ -362,6 +362,35 @@ TEST_F(OptionMenu, OpensUnderItsPlaceInsideContainers)
     EXPECT_EQ(listener.changes[0].control, menu);
 }
 
+TEST_F(OptionMenu, ShowsThePressedLookWhileOpen)
+{
+    CBitmap* pressed = bitmapOf(80, 16, [](int, int) { return kGreenCColor; });
+    auto* menu = add(new COptionMenu(CRect(20, 150, 100, 166), nullptr, 21, nullptr, pressed));
+    pressed->forget();
+    menu->setBackColor(kBlueCColor);
+    menu->addEntry("a");
+    settle();
+    EXPECT_EQ(windowPixel(22, 152), kBlueCColor);
+    CColor whileOpen;
+    platform::headless::whilePoppedUp([&] { whileOpen = windowPixel(22, 152); });
+    click(60, 158);
+    EXPECT_EQ(whileOpen, kGreenCColor);
+    EXPECT_EQ(windowPixel(22, 152), kBlueCColor);
+}
+
+TEST_F(OptionMenu, ClosingTheEditorWhileTheMenuIsOpenGivesNoChoice)
+{
+    COptionMenu* menu = addMenu();
+    menu->addEntry("a");
+    menu->addEntry("b");
+    const MenuID id = look().menu.id;
+    platform::headless::answerPopUp(id, 2);
+    platform::headless::whilePoppedUp([&] { editor.close(); });
+    click(60, 158);
+    EXPECT_TRUE(listener.changes.empty());
+    EXPECT_EQ(editor.getFrame(), nullptr);
+}
+
 TEST_F(OptionMenu, OnlyPrimarySecondaryOrControlClicksOpenAnEmptyMenuNothing)
 {
     COptionMenu* menu = addMenu();
