@@ -92,6 +92,27 @@ class Knob : public ControlWindow {
     CKnob* knob = nullptr;
 };
 
+TEST_F(Knob, DrawsAShadowedLineOrAHandleBitmapAtTheHandlePoint)
+{
+    // At 0.5 the handle is at the top: a grey line one pixel left of the
+    // centre, a white one a pixel right of it.
+    knob->setValue(0.5f);
+    settle();
+    EXPECT_EQ(windowPixel(49, 35), kGreyCColor);
+    EXPECT_EQ(windowPixel(50, 35), kWhiteCColor);
+    EXPECT_EQ(windowPixel(60, 35), kBlackCColor);
+
+    // A 5-pixel handle: inset 5, centred on (50, 25).
+    CBitmap* handle = bitmapOf(5, 5, [](int, int) { return kRedCColor; });
+    knob->setHandleBitmap(handle);
+    handle->forget();
+    knob->setDirty();
+    settle();
+    EXPECT_EQ(windowPixel(48, 23), kRedCColor);
+    EXPECT_EQ(windowPixel(52, 27), kRedCColor);
+    EXPECT_NE(windowPixel(53, 27), kRedCColor);
+}
+
 TEST_F(Knob, CircularDragFollowsTheMouseAndSticksAtTheEndItCameFrom)
 {
     // From the top, round to the right, across the dead zone and on to the
