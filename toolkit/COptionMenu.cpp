@@ -8,6 +8,7 @@
 #include "toolkit/CDrawContext.h"
 #include "toolkit/CFrame.h"
 #include "toolkit/COptionMenuScheme.h"
+#include "toolkit/NumericConversions.h"
 
 namespace {
 
@@ -400,8 +401,9 @@ void COptionMenu::takeFocus(CDrawContext* context)
     // The pop-up runs the event loop: a close arriving there must not free
     // this menu or its frame under us.
     Tracking tracking(this);
-    const long result = menu ? PopUpMenuSelect(menu, static_cast<short>(itemTop), static_cast<short>(left),
-                                               static_cast<short>(popUpItem))
+    const long result = menu ? PopUpMenuSelect(menu, toolkit::clampTo<short>(int64_t{itemTop}),
+                                               toolkit::clampTo<short>(int64_t{left}),
+                                               toolkit::clampTo<short>(int64_t{popUpItem}))
                              : 0;
     for (MenuRef platformMenu : built) DisposeMenu(platformMenu);
     if (!tracking.frameOpen()) return;

@@ -6,6 +6,7 @@
 
 #include "toolkit/CDrawContext.h"
 #include "toolkit/CFrame.h"
+#include "toolkit/NumericConversions.h"
 
 namespace {
 
@@ -130,8 +131,8 @@ Rect CTextEdit::fieldBounds(CDrawContext* context) const
         rect.top = rect.top + rect.height() / 2 - fontSize / 2 + 1;
         rect.bottom = rect.top + fontSize;
     }
-    return {static_cast<short>(rect.top), static_cast<short>(rect.left), static_cast<short>(rect.bottom),
-            static_cast<short>(rect.right)};
+    return {toolkit::clampTo<short>(int64_t{rect.top}), toolkit::clampTo<short>(int64_t{rect.left}),
+            toolkit::clampTo<short>(int64_t{rect.bottom}), toolkit::clampTo<short>(int64_t{rect.right})};
 }
 
 void CTextEdit::takeFocus(CDrawContext* context)
