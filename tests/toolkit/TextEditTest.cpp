@@ -2,8 +2,10 @@
 // with return, thrown away with escape, ended by deactivation or a click
 // elsewhere.
 
+#include <algorithm>
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "ControlWindow.h"
 #include "toolkit/CTextEdit.h"
@@ -13,6 +15,18 @@ namespace toolkit::test {
 namespace {
 
 constexpr long kTag = 31;
+
+// Records the messages its children send.
+class Box : public CViewContainer {
+  public:
+    Box(const CRect& size, CFrame* frame) : CViewContainer(size, frame) {}
+    long notify(CView* sender, const char* message) override
+    {
+        messages.emplace_back(message);
+        return CViewContainer::notify(sender, message);
+    }
+    std::vector<std::string> messages;
+};
 
 class TextEdit : public ControlWindow {
   protected:
@@ -112,7 +126,7 @@ TEST_F(TextEdit, DeactivationOrAClickElsewhereEndsTheEditAndKeepsIt)
 
 TEST_F(TextEdit, TheFieldLiesOverTheDisplayOneLineHigh)
 {
-    auto* box = new CViewContainer(CRect(10, 20, 300, 220), frame);
+    auto* box = new Box(CRect(10, 20, 300, 220), frame);
     frame->addView(box);
     auto* field = new CTextEdit(CRect(20, 100, 140, 124), &listener, kTag, "old");
     box->addView(field);
@@ -130,6 +144,7 @@ TEST_F(TextEdit, TheFieldLiesOverTheDisplayOneLineHigh)
     press(36, '\r');
     EXPECT_EQ(text(field), "abc");
     ASSERT_EQ(listener.changes.size(), 1u);
+    EXPECT_EQ(std::count(box->messages.begin(), box->messages.end(), "LooseFocus"), 1);
 }
 
 TEST_F(TextEdit, DoubleClickStyleWaitsForTheSecondClick)
