@@ -8,7 +8,7 @@
 
 namespace editortest {
 
-const UnitUnderTest kUnit{"FlangerUnit", 520, 140, 1, CRect(27, 26, 76, 75)};
+const UnitUnderTest kUnit{"FlangerUnit", 520, 140, 0xff21222c, 1, CRect(27, 26, 76, 75)};
 
 void writeTestArtwork(const std::filesystem::path& resources)
 {

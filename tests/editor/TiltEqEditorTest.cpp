@@ -12,7 +12,7 @@
 
 namespace editortest {
 
-const UnitUnderTest kUnit{"TiltEqUnit", 420, 280, 5, CRect(337, 188, 367, 218)};
+const UnitUnderTest kUnit{"TiltEqUnit", 420, 280, 0xff1c2128, 5, CRect(337, 188, 367, 218)};
 
 void writeTestArtwork(const std::filesystem::path& resources)
 {

@@ -30,7 +30,8 @@ namespace editortest {
 // test program defines it.
 struct UnitUnderTest {
     const char* bundleName;
-    CCoord width, height; // of the test background
+    CCoord width, height;    // of the test background
+    uint32_t backgroundAt10; // its pixel at (10, 10) as 0xAARRGGBB
     // A knob: its tag and rectangle in the editor.
     long knobTag;
     CRect knob;

@@ -1,6 +1,8 @@
 // The view component as a host drives it, for the deliverable under test.
 
 #include <algorithm>
+#include <cstdlib>
+#include <string>
 
 #include "ViewHost.h"
 #include "toolkit/CView.h"
@@ -189,6 +191,22 @@ TEST_F(View, AKnobTurnRedrawsOnlyThatKnob)
     bool outside = false;
     EXPECT_GT(changedPixels(before, picture(), kUnit.knob, kWindowWidth, outside), 0);
     EXPECT_FALSE(outside);
+}
+
+TEST_F(View, TheWindowShowsTheBackgroundAndTheKnobs)
+{
+    ASSERT_EQ(createView(), noErr);
+    run(1.2);
+    EXPECT_EQ(pixel(10, 10), kUnit.backgroundAt10);
+    int bright = 0;
+    for (int y = kUnit.knob.top; y < kUnit.knob.bottom; ++y)
+        for (int x = kUnit.knob.left; x < kUnit.knob.right; ++x) bright += (pixel(x, y) & 0xff) > 60;
+    EXPECT_GT(bright, 0);
+    // A picture to look at: VOK_EDITOR_SCREENSHOTS names a folder to keep it in.
+    if (const char* folder = std::getenv("VOK_EDITOR_SCREENSHOTS")) {
+        const std::string path = std::string(folder) + "/" + kUnit.bundleName + ".png";
+        EXPECT_TRUE(platform::headless::writePNG(window, path.c_str()));
+    }
 }
 
 TEST_F(View, OpeningAndClosingWithoutCreatingDeletesNothing)
