@@ -1,5 +1,6 @@
 #include "VokVstEditor.h"
 
+#include "editor/EditorBitmaps.h"
 #include "toolkit/CAnimKnob.h"
 #include "toolkit/CBitmap.h"
 #include "toolkit/CFrame.h"
@@ -31,20 +32,19 @@ constexpr CColor kMenuSelectedBack{25, 25, 25, 255};
 
 VokVstEditor::VokVstEditor(void* effect) : AEffGUIEditor(static_cast<ComponentInstance>(effect))
 {
-    background = new CBitmap(128);
-    rect = toolkit::toERect(CRect(0, 0, background->getWidth(), background->getHeight()));
+    background = vok::loadBackground(rect);
 }
 
 VokVstEditor::~VokVstEditor()
 {
-    if (background) background->forget();
+    vok::release(background);
 }
 
 bool VokVstEditor::open(WindowRef window)
 {
     AEffGUIEditor::open(window);
-    if (background) background->forget();
-    background = new CBitmap(128);
+    vok::release(background);
+    background = vok::loadBackground(rect);
     knobBitmap = new CBitmap(kKnobBitmap);
     knobBitmap->setTransparentColor(kBlackCColor);
 
@@ -71,8 +71,7 @@ void VokVstEditor::close()
     if (menuScheme) menuScheme->forget();
     menuScheme = nullptr;
     for (CBitmap** bitmap : {&background, &knobBitmap}) {
-        if (*bitmap) (*bitmap)->forget();
-        *bitmap = nullptr;
+        vok::release(*bitmap);
     }
 }
 

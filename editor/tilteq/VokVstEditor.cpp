@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "editor/EditorBitmaps.h"
 #include "toolkit/CAnimKnob.h"
 #include "toolkit/CBitmap.h"
 #include "toolkit/CFrame.h"
@@ -11,20 +12,19 @@
 
 VokVstEditor::VokVstEditor(void* effect) : AEffGUIEditor(static_cast<ComponentInstance>(effect))
 {
-    background = new CBitmap(128);
-    rect = toolkit::toERect(CRect(0, 0, background->getWidth(), background->getHeight()));
+    background = vok::loadBackground(rect);
 }
 
 VokVstEditor::~VokVstEditor()
 {
-    if (background) background->forget();
+    vok::release(background);
 }
 
 bool VokVstEditor::open(WindowRef window)
 {
     AEffGUIEditor::open(window);
-    if (background) background->forget();
-    background = new CBitmap(128);
+    vok::release(background);
+    background = vok::loadBackground(rect);
     bigBitmap = new CBitmap(129);
     ringBitmap = new CBitmap(132);
     smallBitmap = new CBitmap(130);
@@ -58,8 +58,7 @@ void VokVstEditor::close()
     onOff = nullptr;
     freqDisplay = nullptr;
     for (CBitmap** bitmap : {&background, &ringBitmap, &bigBitmap, &smallBitmap, &onOffBitmap}) {
-        if (*bitmap) (*bitmap)->forget();
-        *bitmap = nullptr;
+        vok::release(*bitmap);
     }
 }
 

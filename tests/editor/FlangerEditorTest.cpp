@@ -118,28 +118,10 @@ TEST_F(FlangerView, TheMenuShowsTheSchemesColoursAndTheEditorReleasesTheSchemeOn
 }
 
 // The editor alone, without a unit or a view.
-class FlangerEditor : public ::testing::Test {
-  protected:
-    void SetUp() override
-    {
-        platform::useVirtualClock(0);
-        const Rect bounds{100, 100, 400, 700};
-        ASSERT_EQ(CreateNewWindow(kDocumentWindowClass,
-                                  kWindowCompositingAttribute | kWindowStandardHandlerAttribute, &bounds,
-                                  &window),
-                  noErr);
-    }
-    void TearDown() override
-    {
-        DisposeWindow(window);
-        platform::useRealClock();
-    }
-    WindowRef window = nullptr;
-};
-
-TEST_F(FlangerEditor, TheRectangleIsTheBackgroundsBeforeAndAfterOpening)
+TEST(FlangerEditor, TheRectangleIsTheBackgroundsBeforeAndAfterOpening)
 {
     useTestArtwork();
+    const TestWindow window(600, 300);
     VokVstEditor editor(nullptr);
     editor.setParameter(1ul, 0.5f); // not open: ignored
     const ERect closed = editor.getRect();

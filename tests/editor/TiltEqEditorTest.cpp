@@ -148,13 +148,7 @@ class EditorProbe : public VokVstEditor {
 TEST(TiltEqEditor, CloseForgetsTheDisplayAndDropsLaterValues)
 {
     useTestArtwork();
-    platform::useVirtualClock(0);
-    WindowRef window = nullptr;
-    const Rect bounds{100, 100, 400, 600};
-    ASSERT_EQ(CreateNewWindow(kDocumentWindowClass,
-                              kWindowCompositingAttribute | kWindowStandardHandlerAttribute, &bounds,
-                              &window),
-              noErr);
+    const TestWindow window(500, 300);
     EditorProbe editor;
     const ERect closed = editor.getRect();
     EXPECT_EQ(closed.right, kUnit.width);
@@ -166,8 +160,6 @@ TEST(TiltEqEditor, CloseForgetsTheDisplayAndDropsLaterValues)
     EXPECT_EQ(editor.getFrame(), nullptr);
     editor.setParameter(7ul, 0.5f);
     editor.close();
-    DisposeWindow(window);
-    platform::useRealClock();
 }
 
 } // namespace

@@ -68,15 +68,36 @@ void useTestArtwork()
     static const TestBundle bundle;
 }
 
-void ViewHost::SetUp()
+TestWindow::TestWindow(int width, int height)
 {
     platform::useVirtualClock(0);
-    const Rect bounds{100, 100, 100 + kWindowHeight, 100 + kWindowWidth};
-    ASSERT_EQ(CreateNewWindow(kDocumentWindowClass,
+    const Rect bounds{100, 100, SInt16(100 + height), SInt16(100 + width)};
+    EXPECT_EQ(CreateNewWindow(kDocumentWindowClass,
                               kWindowCompositingAttribute | kWindowStandardHandlerAttribute, &bounds,
                               &window),
               noErr);
     ShowWindow(window);
+}
+
+TestWindow::~TestWindow()
+{
+    platform::headless::clearInput();
+    if (window) DisposeWindow(window);
+    platform::useRealClock();
+}
+
+HIViewRef TestWindow::content() const
+{
+    HIViewRef found = nullptr;
+    HIViewFindByID(HIViewGetRoot(window), kHIViewWindowContentID, &found);
+    return found;
+}
+
+void ViewHost::SetUp()
+{
+    testWindow = std::make_unique<TestWindow>(kWindowWidth, kWindowHeight);
+    window = *testWindow;
+    ASSERT_NE(window, nullptr);
     ASSERT_EQ(OpenAComponent(find(kAudioUnitType_Effect), &unit), noErr);
     view = openView();
     ASSERT_NE(view, nullptr);
@@ -98,12 +119,10 @@ void ViewHost::SetUp()
 
 void ViewHost::TearDown()
 {
-    platform::headless::clearInput();
     if (view) CloseComponent(view);
     if (hostListener) AUListenerDispose(hostListener);
     if (unit) CloseComponent(unit);
-    if (window) DisposeWindow(window);
-    platform::useRealClock();
+    testWindow.reset();
 }
 
 AudioUnitCarbonView ViewHost::openView()
@@ -158,6 +177,12 @@ float ViewHost::parameter(AudioUnitParameterID id) const
     AudioUnitParameterValue value = -1;
     EXPECT_EQ(AudioUnitGetParameter(unit, id, kAudioUnitScope_Global, 0, &value), noErr);
     return value;
+}
+
+OSStatus ViewHost::setFromHost(AudioUnitParameterID id, float value) const
+{
+    const AudioUnitParameter address{unit, id, kAudioUnitScope_Global, 0};
+    return AUParameterSet(nullptr, nullptr, &address, value, 0);
 }
 
 std::vector<HostEvent> ViewHost::eventsOf(AudioUnitParameterID id) const

@@ -11,6 +11,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -45,6 +46,21 @@ void writeTestArtwork(const std::filesystem::path& resources);
 // components; once per process.
 void useTestArtwork();
 
+// A headless compositing window shown on the virtual clock; disposed of,
+// with the real clock back, when it goes.
+class TestWindow {
+  public:
+    TestWindow(int width, int height);
+    ~TestWindow();
+    TestWindow(const TestWindow&) = delete;
+    TestWindow& operator=(const TestWindow&) = delete;
+    operator WindowRef() const { return window; }
+    HIViewRef content() const;
+
+  private:
+    WindowRef window = nullptr;
+};
+
 struct HostEvent {
     AudioUnitEventType type;
     AudioUnitParameterID id;
@@ -72,11 +88,14 @@ class ViewHost : public ::testing::Test {
     void drag(const CPoint& from, const CPoint& to, int steps);
     void click(const CPoint& where);
     float parameter(AudioUnitParameterID id) const;
+    // The host sets a value and announces it to every listener.
+    OSStatus setFromHost(AudioUnitParameterID id, float value) const;
     std::vector<HostEvent> eventsOf(AudioUnitParameterID id) const;
     uint32_t pixel(int x, int y) const { return platform::headless::pixel(window, x, y); }
     // Every pixel of the window's backing store, row by row.
     std::vector<uint32_t> picture() const;
 
+    std::unique_ptr<TestWindow> testWindow;
     WindowRef window = nullptr;
     AudioUnit unit = nullptr;
     AudioUnitCarbonView view = nullptr;

@@ -111,8 +111,7 @@ TEST_F(View, AHostChangeMovesTheControlAtTheIdleAfterTheListenerDeliversIt)
     ASSERT_EQ(createView(), noErr);
     run(1.2);
     const auto before = picture();
-    const AudioUnitParameter address{unit, AudioUnitParameterID(kUnit.knobTag), kAudioUnitScope_Global, 0};
-    ASSERT_EQ(AUParameterSet(nullptr, nullptr, &address, 0.f, 0), noErr);
+    ASSERT_EQ(setFromHost(kUnit.knobTag, 0.f), noErr);
     EXPECT_NE(control(kUnit.knobTag)->getValue(), 0.f); // not before the listener runs
     run(0.3);
     EXPECT_FLOAT_EQ(control(kUnit.knobTag)->getValue(), 0.f);
@@ -151,8 +150,7 @@ TEST_F(View, TheFirstTimerTickComesOneSecondAfterTheEditorIsBuilt)
     ASSERT_EQ(createView(), noErr);
     run(0.01);
     const auto built = picture();
-    const AudioUnitParameter address{unit, AudioUnitParameterID(kUnit.knobTag), kAudioUnitScope_Global, 0};
-    ASSERT_EQ(AUParameterSet(nullptr, nullptr, &address, 1.f, 0), noErr);
+    ASSERT_EQ(setFromHost(kUnit.knobTag, 1.f), noErr);
     run(0.9);
     // Delivered to the control, not drawn yet: no idle pass has run.
     EXPECT_FLOAT_EQ(control(kUnit.knobTag)->getValue(), 1.f);
@@ -222,10 +220,7 @@ TEST_F(View, ClosingWhileChangesArePendingCallsNothingClosed)
 {
     ASSERT_EQ(createView(), noErr);
     run(1.1);
-    for (UInt32 id = 0; id < kParameterCount; ++id) {
-        const AudioUnitParameter address{unit, id, kAudioUnitScope_Global, 0};
-        AUParameterSet(nullptr, nullptr, &address, 0.75f, 0);
-    }
+    for (UInt32 id = 0; id < kParameterCount; ++id) setFromHost(id, 0.75f);
     platform::headless::mouseDown(window, centre(kUnit.knob).h, centre(kUnit.knob).v);
     EXPECT_EQ(CloseComponent(view), noErr);
     view = nullptr;
@@ -245,10 +240,9 @@ TEST_F(View, OpeningAndClosingManyTimesLeavesNothingInTheWindow)
         EXPECT_EQ(CloseComponent(other), noErr);
     }
     run(0.2);
-    HIViewRef content = nullptr, hit = nullptr;
-    HIViewFindByID(HIViewGetRoot(window), kHIViewWindowContentID, &content);
+    HIViewRef hit = nullptr;
     const HIPoint where{CGFloat(centre(kUnit.knob).h), CGFloat(centre(kUnit.knob).v)};
-    HIViewGetSubviewHit(content, &where, true, &hit);
+    HIViewGetSubviewHit(testWindow->content(), &where, true, &hit);
     EXPECT_EQ(hit, nullptr);
 }
 
@@ -278,27 +272,18 @@ TEST(ViewBundle, TheBuiltBundleOffersTheViewThatTheEffectNames)
     EXPECT_EQ(named.componentManufacturer, viewDescription.componentManufacturer);
 
     // The bundle's own view, created and closed in a window.
-    platform::useVirtualClock(0);
-    WindowRef window = nullptr;
-    const Rect bounds{100, 100, 500, 740};
-    ASSERT_EQ(CreateNewWindow(kDocumentWindowClass,
-                              kWindowCompositingAttribute | kWindowStandardHandlerAttribute, &bounds,
-                              &window),
-              noErr);
+    const TestWindow window(640, 400);
     AudioUnitCarbonView bundleView = nullptr;
     ASSERT_EQ(OpenAComponent(registration.components[1], &bundleView), noErr);
-    HIViewRef content = nullptr;
-    HIViewFindByID(HIViewGetRoot(window), kHIViewWindowContentID, &content);
     const Float32Point location{0, 0}, viewSize{0, 0};
     ControlRef bundlePane = nullptr;
-    EXPECT_EQ(AudioUnitCarbonViewCreate(bundleView, unit, window, content, &location, &viewSize, &bundlePane),
+    EXPECT_EQ(AudioUnitCarbonViewCreate(bundleView, unit, window, window.content(), &location, &viewSize,
+                                        &bundlePane),
               noErr);
     EXPECT_NE(bundlePane, nullptr);
     RunCurrentEventLoop(1.2);
     EXPECT_EQ(CloseComponent(bundleView), noErr);
     EXPECT_EQ(CloseComponent(unit), noErr);
-    DisposeWindow(window);
-    platform::useRealClock();
 }
 
 } // namespace
