@@ -20,7 +20,7 @@ using platform::detail::InputEvent;
 
 class HeadlessBackend final : public platform::detail::WindowBackend {
   public:
-    void windowCreated(WindowRef) override {}
+    bool windowCreated(WindowRef) override { return true; }
     void windowDisposed(WindowRef window) override
     {
         std::erase_if(script, [&](const Scripted& s) { return s.input.window == window; });
@@ -49,6 +49,11 @@ class HeadlessBackend final : public platform::detail::WindowBackend {
         else
             std::this_thread::sleep_for(std::chrono::duration<double>(seconds));
     }
+    // Its input comes from the script on the main thread; nothing waits for
+    // it.
+    void wake() override {}
+    int connectionNumber() override { return -1; }
+    int scale() override { return 1; }
 
     void add(const InputEvent& input)
     {
@@ -100,7 +105,7 @@ InputEvent key(InputEvent::Kind kind, WindowRef window, UInt32 keyCode, char cha
 
 namespace platform::detail {
 
-WindowBackend& windowBackend()
+WindowBackend& headlessBackend()
 {
     return theBackend();
 }
