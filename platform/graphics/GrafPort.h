@@ -5,7 +5,10 @@
 
 #include "platform/graphics/QuickDraw.h"
 
-struct OpaqueGrafPtr {
+// Ports register themselves so that CopyBits knows a port's pixel map;
+// the toolbox library makes ports of its own.
+struct [[gnu::visibility("default")]] OpaqueGrafPtr
+{
     PixMap pixMap{};
     // What a PixMapHandle points to.
     PixMap* pixMapPointer = &pixMap;
@@ -14,19 +17,30 @@ struct OpaqueGrafPtr {
     RGBColor foreColor{0, 0, 0};
     RGBColor backColor{0xFFFF, 0xFFFF, 0xFFFF};
     CGContextRef begunContext = nullptr;
-    // How many Quartz contexts begun on the port have ended: a window shows
-    // what they drew.
-    unsigned endedContexts = 0;
+    // How many times the pixels were drawn into through the port (a Quartz
+    // context begun on it ended, CopyBits into it): a window shows what was
+    // drawn.
+    unsigned drawings = 0;
     // The layout a Quartz context begun on the port is given.
     CGBitmapInfo contextInfo = kCGImageAlphaPremultipliedFirst;
 
-    OpaqueGrafPtr() = default;
+    OpaqueGrafPtr();
+    ~OpaqueGrafPtr();
     OpaqueGrafPtr(const OpaqueGrafPtr&) = delete;
     OpaqueGrafPtr& operator=(const OpaqueGrafPtr&) = delete;
 
-    size_t rowBytes() const { return static_cast<size_t>(pixMap.rowBytes & 0x3FFF); }
-    size_t width() const { return static_cast<size_t>(pixMap.bounds.right - pixMap.bounds.left); }
-    size_t height() const { return static_cast<size_t>(pixMap.bounds.bottom - pixMap.bounds.top); }
+    size_t rowBytes() const
+    {
+        return static_cast<size_t>(pixMap.rowBytes & 0x3FFF);
+    }
+    size_t width() const
+    {
+        return static_cast<size_t>(pixMap.bounds.right - pixMap.bounds.left);
+    }
+    size_t height() const
+    {
+        return static_cast<size_t>(pixMap.bounds.bottom - pixMap.bounds.top);
+    }
 };
 
 namespace platform::detail {

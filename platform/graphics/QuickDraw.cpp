@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <new>
+#include <set>
 #include <vector>
 
 using namespace platform::detail;
@@ -16,6 +17,20 @@ constexpr size_t kMaxRowBytes = 0x3FFF;
 
 GrafPtr currentPort = nullptr;
 OSErr lastError = noErr;
+
+std::set<const OpaqueGrafPtr*>& livePorts()
+{
+    static std::set<const OpaqueGrafPtr*> ports;
+    return ports;
+}
+
+// The port whose pixel map this is, or null for a map of no port.
+OpaqueGrafPtr* portWithBits(const BitMap* bits)
+{
+    auto* port = reinterpret_cast<const OpaqueGrafPtr*>(reinterpret_cast<const char*>(bits) -
+                                                        offsetof(OpaqueGrafPtr, pixMap));
+    return livePorts().count(port) ? const_cast<OpaqueGrafPtr*>(port) : nullptr;
+}
 
 bool isPixMapFormat(uint32_t pixelFormat)
 {
@@ -61,6 +76,16 @@ OSErr newPort(GWorldPtr* world, const Rect* boundsRect, Ptr buffer, size_t rowBy
 }
 
 } // namespace
+
+OpaqueGrafPtr::OpaqueGrafPtr()
+{
+    livePorts().insert(this);
+}
+
+OpaqueGrafPtr::~OpaqueGrafPtr()
+{
+    livePorts().erase(this);
+}
 
 namespace platform::detail {
 
@@ -243,6 +268,10 @@ void CopyBits(const BitMap* srcBits, const BitMap* dstBits, const Rect* srcRect,
     const size_t toRow = static_cast<size_t>(dstBits->rowBytes & 0x3FFF);
     const int left = std::max<int>(dstRect->left, to.left), right = std::min<int>(dstRect->right, to.right);
     const int top = std::max<int>(dstRect->top, to.top), bottom = std::min<int>(dstRect->bottom, to.bottom);
+    // Between a window's native-endian store and the others' byte order,
+    // the bytes of a pixel are reversed.
+    const bool reverse = reinterpret_cast<const PixMap*>(srcBits)->pixelFormat !=
+                         reinterpret_cast<const PixMap*>(dstBits)->pixelFormat;
     for (int y = top; y < bottom; ++y) {
         // The nearest source pixel: the one whose span holds this one's start.
         const int sy = srcRect->top + (y - dstRect->top) * srcHeight / dstHeight;
@@ -250,13 +279,17 @@ void CopyBits(const BitMap* srcBits, const BitMap* dstBits, const Rect* srcRect,
         for (int x = left; x < right; ++x) {
             const int sx = srcRect->left + (x - dstRect->left) * srcWidth / dstWidth;
             if (sx < from.left || sx >= from.right) continue;
-            std::memcpy(dstBits->baseAddr + static_cast<size_t>(y - to.top) * toRow +
-                            static_cast<size_t>(x - to.left) * 4,
-                        fromBase + static_cast<size_t>(sy - from.top) * fromRow +
-                            static_cast<size_t>(sx - from.left) * 4,
-                        4);
+            char* out = dstBits->baseAddr + static_cast<size_t>(y - to.top) * toRow +
+                        static_cast<size_t>(x - to.left) * 4;
+            const char* in = fromBase + static_cast<size_t>(sy - from.top) * fromRow +
+                             static_cast<size_t>(sx - from.left) * 4;
+            if (reverse)
+                std::reverse_copy(in, in + 4, out);
+            else
+                std::memcpy(out, in, 4);
         }
     }
+    if (OpaqueGrafPtr* port = portWithBits(dstBits)) ++port->drawings;
 }
 
 QDErr QDError(void)
@@ -277,7 +310,7 @@ OSStatus QDEndCGContext(CGrafPtr port, CGContextRef* context)
     if (!port || !context || !*context || *context != port->begunContext) return paramErr;
     CGContextRelease(port->begunContext);
     port->begunContext = nullptr;
-    ++port->endedContexts;
+    ++port->drawings;
     *context = nullptr;
     return noErr;
 }

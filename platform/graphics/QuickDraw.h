@@ -58,7 +58,11 @@ struct ColorTable;
 using CTabHandle = ColorTable**;
 struct GDevice;
 using GDHandle = GDevice**;
-struct MacRegion;
+// Published layout.
+struct MacRegion {
+    uint16_t rgnSize;
+    Rect rgnBBox;
+};
 using RgnHandle = MacRegion**;
 
 // The leading fields of every pixel map: what CopyBits is handed.
@@ -148,11 +152,25 @@ void GetBackColor(RGBColor* color);
 // Copies srcRect of one pixel map to dstRect of another (rectangles in each
 // map's own coordinates), scaling by nearest pixel when their sizes differ,
 // clipped to both maps. Only srcCopy without a mask exists: the pixels are
-// copied as they are, without colouring by the port colours. Another mode, a
+// copied as they are, without colouring by the port colours (between a
+// window's map and another their bytes are put in the window's order). A
+// window whose port it is shows the copy after the event loop's pass.
+// Another mode, a
 // mask, or a bitmap that is not one of these pixel maps copies nothing and
 // sets QDError to paramErr.
 void CopyBits(const BitMap* srcBits, const BitMap* dstBits, const Rect* srcRect, const Rect* dstRect,
               int16_t mode, RgnHandle maskRgn);
+// Regions are rectangles here: a region is the rectangle that bounds what
+// was put in it. A new region is empty.
+RgnHandle NewRgn(void);
+void DisposeRgn(RgnHandle rgn);
+void RectRgn(RgnHandle rgn, const Rect* r);
+void SetRectRgn(RgnHandle rgn, int16_t left, int16_t top, int16_t right, int16_t bottom);
+// The bounds of the union of the two.
+void UnionRgn(RgnHandle srcRgnA, RgnHandle srcRgnB, RgnHandle dstRgn);
+Rect* GetRegionBounds(RgnHandle region, Rect* bounds);
+bool EmptyRgn(RgnHandle rgn);
+
 // The result of the last QuickDraw call that reports one.
 QDErr QDError(void);
 

@@ -24,6 +24,8 @@
 #include "platform/corefoundation/CFRunLoop.h"
 #include "platform/graphics/QuickDraw.h"
 
+using SInt16 = int16_t;
+using UInt16 = uint16_t;
 using EventParamName = OSType;
 using EventParamType = OSType;
 using EventTime = double;
@@ -133,6 +135,8 @@ enum : UInt32 {
 enum : UInt32 {
     kEventWindowUpdate = 1,
     kEventWindowDrawContent = 2,
+    kEventWindowActivated = 5,
+    kEventWindowDeactivated = 6,
     kEventWindowClose = 72,
 };
 enum : UInt32 {
@@ -154,6 +158,9 @@ enum : UInt32 {
     kEventControlDragReceive = 21,
     kEventControlTrack = 51,
     kEventControlBoundsChanged = 154,
+};
+enum : UInt32 {
+    kEventCommandProcess = 1,
 };
 enum : UInt32 {
     kEventHIObjectConstruct = 1,
@@ -186,8 +193,10 @@ inline constexpr EventParamName kEventParamControlFeatures = FourCharCode("cftr"
 inline constexpr EventParamName kEventParamControlAction = FourCharCode("caup");
 inline constexpr EventParamName kEventParamControlClickActivationResult = FourCharCode("clac");
 inline constexpr EventParamName kEventParamControlOptimalBounds = FourCharCode("cobn");
+inline constexpr EventParamName kEventParamControlOptimalBaselineOffset = FourCharCode("cobo");
 inline constexpr EventParamName kEventParamControlWouldAcceptDrop = FourCharCode("cldg");
 inline constexpr EventParamName kEventParamDragRef = FourCharCode("drag");
+inline constexpr EventParamName kEventParamEventRef = FourCharCode("evnt");
 inline constexpr EventParamName kEventParamInitCollection = FourCharCode("icol");
 inline constexpr EventParamName kEventParamHIObjectInstance = FourCharCode("hioi");
 inline constexpr EventParamName kEventParamImageSize = FourCharCode("imsz");
@@ -222,6 +231,22 @@ inline constexpr EventParamType typeQDRgnHandle = FourCharCode("rgnh");
 inline constexpr EventParamType typeDragRef = FourCharCode("drag");
 inline constexpr EventParamType typeCollection = FourCharCode("cltn");
 inline constexpr EventParamType typeVoidPtr = FourCharCode("void");
+inline constexpr EventParamType typeHICommand = FourCharCode("hcmd");
+
+// A command (kEventCommandProcess's direct object).
+struct HICommand {
+    UInt32 attributes;
+    UInt32 commandID;
+    struct {
+        struct OpaqueMenuRef* menuRef;
+        UInt16 menuItemIndex;
+    } menu;
+};
+inline constexpr UInt32 kHICommandCopy = FourCharCode("copy");
+inline constexpr UInt32 kHICommandCut = FourCharCode("cut ");
+inline constexpr UInt32 kHICommandPaste = FourCharCode("past");
+inline constexpr UInt32 kHICommandClear = FourCharCode("clea");
+inline constexpr UInt32 kHICommandSelectAll = FourCharCode("sall");
 
 // Mouse buttons and wheel axes.
 inline constexpr EventMouseButton kEventMouseButtonPrimary = 1;

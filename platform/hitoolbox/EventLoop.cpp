@@ -82,6 +82,8 @@ EventRef eventFromInput(const InputEvent& input)
         {Kind::keyDown, kEventClassKeyboard, kEventRawKeyDown},
         {Kind::keyUp, kEventClassKeyboard, kEventRawKeyUp},
         {Kind::close, kEventClassWindow, kEventWindowClose},
+        {Kind::activate, kEventClassWindow, kEventWindowActivated},
+        {Kind::deactivate, kEventClassWindow, kEventWindowDeactivated},
     };
     const auto* entry =
         std::find_if(std::begin(kinds), std::end(kinds), [&](auto& k) { return k.kind == input.kind; });
@@ -201,6 +203,14 @@ void forgetWindowEvents(WindowRef window)
         if (getParameter<WindowRef>(event, kEventParamWindowRef, typeWindowRef) != window) return false;
         ReleaseEvent(event);
         return true;
+    });
+}
+
+bool isQueued(UInt32 eventClass, UInt32 kind, WindowRef window)
+{
+    return std::any_of(loop().queue.begin(), loop().queue.end(), [&](EventRef event) {
+        return GetEventClass(event) == eventClass && GetEventKind(event) == kind &&
+               getParameter<WindowRef>(event, kEventParamWindowRef, typeWindowRef) == window;
     });
 }
 

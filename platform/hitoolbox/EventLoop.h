@@ -13,4 +13,7 @@ void wakeEventLoop();
 // Drops the queued events that belong to a window that is going.
 void forgetWindowEvents(WindowRef window);
 
+// Whether an event of this class and kind for the window is queued.
+bool isQueued(UInt32 eventClass, UInt32 kind, WindowRef window);
+
 } // namespace platform::detail

@@ -251,5 +251,72 @@ OSStatus GetKeyboardFocus(WindowRef inWindow, ControlRef* outControl);
 // answers to kEventControlGetFocusPart, or the part it took the focus with.
 OSStatus HIViewGetFocusPart(HIViewRef inView, ControlPartCode* outFocusPart);
 
+// Moves the view within its superview.
+OSStatus HIViewMoveBy(HIViewRef inView, CGFloat inDX, CGFloat inDY);
+OSStatus HIViewPlaceInSuperviewAt(HIViewRef inView, CGFloat inX, CGFloat inY);
+// The port's bounds: (0, 0, height, width).
+Rect* GetWindowPortBounds(WindowRef window, Rect* bounds);
+
+// The size the view wants: what it answers to kEventControlGetOptimalBounds
+// in kEventParamControlOptimalBounds (typeHIRect or typeQDRectangle) and
+// kEventParamControlOptimalBaselineOffset (typeSInt16), else its frame
+// (in its superview's coordinates) with baseline 0.
+OSStatus HIViewGetOptimalBounds(HIViewRef inView, HIRect* outBounds, float* outBaseLineOffset);
+OSStatus GetBestControlRect(ControlRef inControl, Rect* outRect, SInt16* outBaseLineOffset);
+
+// Activation. Showing a window activates it (and deactivates the one
+// active before), as do SelectWindow and the backend's activation input;
+// ActivateWindow and the backend's deactivation change one window. A window
+// whose state changes gets kEventWindowActivated or kEventWindowDeactivated.
+// A click in an inactive window first asks the view under it for
+// kEventControlGetClickActivation (kEventParamControlClickActivationResult;
+// kActivateAndHandleClick when nobody answers): the window is selected when
+// the answer says "activate", and the click goes on only when it says
+// "handle".
+OSStatus ActivateWindow(WindowRef inWindow, Boolean inActivate);
+Boolean IsWindowActive(WindowRef inWindow);
+// Activates it, deactivating the one active before.
+void SelectWindow(WindowRef window);
+WindowRef ActiveNonFloatingWindow(void);
+
+// Non-compositing windows: their views are drawn on update. The area that
+// needs drawing (InvalWindowRect, a view needing display, showing the
+// window) queues one kEventWindowUpdate (direct object and
+// kEventParamWindowRef: the window) after the event loop's pass, unless one
+// is queued. Dispatched to the window, its standard handler sends
+// kEventWindowDrawContent, whose standard handler sends each shown view that
+// overlaps the area, back to front, kEventControlDraw with the area as
+// kEventParamRgnHandle (port coordinates) and no Quartz context; the area is
+// then clean.
+// The area is kept as one rectangle: validating takes it away only when
+// the rectangle covers all of it.
+OSStatus InvalWindowRect(WindowRef window, const Rect* bounds);
+OSStatus ValidWindowRect(WindowRef window, const Rect* bounds);
+// Draws now: one view (its subviews too), or all of the window's; in a
+// compositing window, by redrawing that part of it.
+void Draw1Control(ControlRef theControl);
+void DrawControls(WindowRef theWindow);
+// Draws the views overlapping the region (port coordinates).
+void UpdateControls(WindowRef inWindow, RgnHandle inUpdateRegion);
+
+// A view that scrolls its first subview (no scroll bars are drawn): a wheel
+// over it that nobody handled asks the subview for kEventScrollableGetInfo
+// (image size, view size, line size, origin) and sends it
+// kEventScrollableScrollTo with the origin moved by the line size times the
+// delta against the wheel (up: towards 0), kept within the image. The
+// options choose the axes.
+enum : OptionBits {
+    kHIScrollViewOptionsVertScroll = 1u << 0,
+    kHIScrollViewOptionsHorizScroll = 1u << 1,
+};
+OSStatus HIScrollViewCreate(OptionBits inOptions, HIViewRef* outView);
+
 } // extern "C"
 #pragma GCC visibility pop
+
+// The rest of the toolbox.
+#include "platform/hitoolbox/Appearance.h"
+#include "platform/hitoolbox/DragManager.h"
+#include "platform/hitoolbox/KeyboardLayout.h"
+#include "platform/hitoolbox/Menus.h"
+#include "platform/hitoolbox/TextField.h"

@@ -11,8 +11,11 @@
 // codes are the Macintosh keyboard's.
 
 #include <cstddef>
+#include <memory>
+#include <string>
+#include <vector>
 
-#include "platform/hitoolbox/CarbonEvents.h"
+#include "platform/hitoolbox/HIToolbox.h"
 
 namespace platform::headless {
 
@@ -51,5 +54,53 @@ inline constexpr CFTimeInterval kInputInterval = 0.01;
 [[gnu::visibility("default")]] uint32_t pixel(WindowRef window, int x, int y);
 // Writes the backing store to a PNG file.
 [[gnu::visibility("default")]] bool writePNG(WindowRef window, const char* path);
+
+// The user activating or deactivating a window.
+[[gnu::visibility("default")]] void activate(WindowRef window, bool active = true);
+
+// Pop-up menus take their answers from a queue, in order: the menu id and
+// item the user chooses (a sub-menu's id for a sub-menu item), or a
+// dismissal. With no answer queued the pop-up is dismissed. An answer
+// naming an item that cannot be chosen, or a menu not in the pop-up's
+// tree, is a dismissal too.
+[[gnu::visibility("default")]] void answerPopUp(MenuID menuID, MenuItemIndex item);
+[[gnu::visibility("default")]] void dismissPopUp();
+[[gnu::visibility("default")]] size_t pendingPopUpAnswers();
+
+// What a pop-up showed, copied when it opened.
+struct PoppedItem;
+struct PoppedMenu {
+    MenuID id = 0;
+    std::string title;
+    std::vector<PoppedItem> items;
+};
+struct PoppedItem {
+    std::string text;
+    bool enabled = true;
+    bool separator = false;
+    bool sectionTitle = false;
+    CharParameter mark = noMark;
+    // As GetMenuItemCommandKey gives it, with virtualKey telling which.
+    UInt16 commandKey = 0;
+    bool virtualKey = false;
+    UInt8 modifiers = kMenuNoModifiers;
+    SInt16 glyph = kMenuNullGlyph;
+    std::shared_ptr<PoppedMenu> submenu;
+};
+struct PopUp {
+    PoppedMenu menu;
+    Point anchor{};
+    MenuItemIndex popUpItem = 0;
+};
+[[gnu::visibility("default")]] unsigned popUpCount();
+// The last pop-up; null before the first.
+[[gnu::visibility("default")]] const PopUp* lastPopUp();
+
+// The cursor last set.
+[[gnu::visibility("default")]] ThemeCursor cursor();
+
+// The screen (default 0, 0 to 1920 by 1080) and the part of it for
+// windows (default: the screen less 22 pixels at the top).
+[[gnu::visibility("default")]] void setScreen(const Rect& screen, const Rect& available);
 
 } // namespace platform::headless

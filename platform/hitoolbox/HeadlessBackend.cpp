@@ -6,17 +6,42 @@
 #include <deque>
 #include <limits>
 #include <map>
+#include <optional>
 #include <thread>
 
 #include "platform/corefoundation/PlatformClock.h"
 #include "platform/hitoolbox/EventLoop.h"
 #include "platform/hitoolbox/Headless.h"
+#include "platform/hitoolbox/Menu.h"
 #include "platform/hitoolbox/Window.h"
 #include "platform/hitoolbox/WindowBackend.h"
 
 namespace {
 
 using platform::detail::InputEvent;
+using platform::headless::PoppedItem;
+using platform::headless::PoppedMenu;
+
+PoppedMenu snapshot(MenuRef menu)
+{
+    PoppedMenu popped{menu->id, menu->title, {}};
+    for (size_t i = 0; i < menu->items.size(); ++i) {
+        const OpaqueMenuRef::Item& item = menu->items[i];
+        PoppedItem out;
+        out.text = item.text;
+        out.enabled = menu->enabled && !(item.attributes & kMenuItemAttrDisabled);
+        out.separator = (item.attributes & kMenuItemAttrSeparator) != 0;
+        out.sectionTitle = (item.attributes & kMenuItemAttrSectionHeader) != 0;
+        out.mark = item.mark;
+        out.commandKey = item.commandKey;
+        out.virtualKey = item.virtualKey;
+        out.modifiers = item.modifiers;
+        out.glyph = item.glyph;
+        if (item.submenu) out.submenu = std::make_shared<PoppedMenu>(snapshot(item.submenu));
+        popped.items.push_back(std::move(out));
+    }
+    return popped;
+}
 
 class HeadlessBackend final : public platform::detail::WindowBackend {
   public:
@@ -55,6 +80,20 @@ class HeadlessBackend final : public platform::detail::WindowBackend {
     int connectionNumber() override { return -1; }
     int scale() override { return 1; }
 
+    SInt32 popUpMenu(MenuRef menu, Point globalAnchor, MenuItemIndex popUpItem) override
+    {
+        lastPopUp = {snapshot(menu), globalAnchor, popUpItem};
+        ++popUps;
+        if (answers.empty()) return 0;
+        const SInt32 answer = answers.front();
+        answers.pop_front();
+        return answer;
+    }
+
+    void setCursor(ThemeCursor cursor) override { currentCursor = cursor; }
+    Rect screenBounds() override { return screen; }
+    Rect availableBounds() override { return available; }
+
     void add(const InputEvent& input)
     {
         if (!platform::detail::isWindow(input.window)) return;
@@ -76,6 +115,12 @@ class HeadlessBackend final : public platform::detail::WindowBackend {
     // Buttons held down by the script so far.
     UInt32 buttons = 0;
     std::map<WindowRef, unsigned> presented;
+    std::deque<SInt32> answers;
+    std::optional<platform::headless::PopUp> lastPopUp;
+    unsigned popUps = 0;
+    ThemeCursor currentCursor = kThemeArrowCursor;
+    Rect screen{0, 0, 1080, 1920};
+    Rect available{22, 0, 1080, 1920};
 };
 
 HeadlessBackend& theBackend()
@@ -160,6 +205,47 @@ void keyUp(WindowRef window, UInt32 keyCode, char charCode, UInt32 modifiers)
 void close(WindowRef window)
 {
     theBackend().add(InputEvent{InputEvent::Kind::close, window});
+}
+
+void activate(WindowRef window, bool active)
+{
+    theBackend().add(InputEvent{active ? InputEvent::Kind::activate : InputEvent::Kind::deactivate, window});
+}
+
+void answerPopUp(MenuID menuID, MenuItemIndex item)
+{
+    theBackend().answers.push_back(static_cast<SInt32>((static_cast<UInt32>(menuID) << 16) | item));
+}
+
+void dismissPopUp()
+{
+    theBackend().answers.push_back(0);
+}
+
+size_t pendingPopUpAnswers()
+{
+    return theBackend().answers.size();
+}
+
+unsigned popUpCount()
+{
+    return theBackend().popUps;
+}
+
+const PopUp* lastPopUp()
+{
+    return theBackend().lastPopUp ? &*theBackend().lastPopUp : nullptr;
+}
+
+ThemeCursor cursor()
+{
+    return theBackend().currentCursor;
+}
+
+void setScreen(const Rect& screen, const Rect& available)
+{
+    theBackend().screen = screen;
+    theBackend().available = available;
 }
 
 void pause(CFTimeInterval seconds)

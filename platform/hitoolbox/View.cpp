@@ -25,11 +25,6 @@ std::set<ControlRef>& views()
     return live;
 }
 
-HIRect rectFrom(const Rect& r)
-{
-    return HIRect{{CGFloat(r.left), CGFloat(r.top)}, {CGFloat(r.right - r.left), CGFloat(r.bottom - r.top)}};
-}
-
 OSStatus registerClass(CFStringRef classID, EventHandlerUPP handler, ItemCount numEvents,
                        const EventTypeSpec* list, void* data, bool constructs, HIObjectClassRef* outClassRef)
 {
@@ -166,6 +161,18 @@ void OpaqueControlRef::invalidate()
 
 namespace platform::detail {
 
+HIRect hiRect(const Rect& r)
+{
+    return HIRect{{CGFloat(r.left), CGFloat(r.top)}, {CGFloat(r.right - r.left), CGFloat(r.bottom - r.top)}};
+}
+
+Rect qdRect(const HIRect& r)
+{
+    return {static_cast<int16_t>(std::lround(r.origin.y)), static_cast<int16_t>(std::lround(r.origin.x)),
+            static_cast<int16_t>(std::lround(r.origin.y + r.size.height)),
+            static_cast<int16_t>(std::lround(r.origin.x + r.size.width))};
+}
+
 bool isView(ControlRef view)
 {
     return view && views().count(view) > 0;
@@ -241,7 +248,8 @@ OSStatus CreateCustomControl(WindowRef owningWindow, const Rect* contBounds, con
         std::find(classes().begin(), classes().end(), objectClass) == classes().end())
         return paramErr;
     *outControl =
-        placeInWindow(platform::detail::newView(objectClass, rectFrom(*contBounds), initData), owningWindow);
+        placeInWindow(platform::detail::newView(objectClass, platform::detail::hiRect(*contBounds), initData),
+                      owningWindow);
     return noErr;
 }
 
@@ -249,7 +257,7 @@ OSStatus CreateUserPaneControl(WindowRef window, const Rect* boundsRect, UInt32 
                                ControlRef* outControl)
 {
     if (!boundsRect || !outControl) return paramErr;
-    ControlRef pane = platform::detail::newView(nullptr, rectFrom(*boundsRect), nullptr);
+    ControlRef pane = platform::detail::newView(nullptr, platform::detail::hiRect(*boundsRect), nullptr);
     pane->features = features;
     *outControl = placeInWindow(pane, window);
     return noErr;
@@ -362,11 +370,7 @@ OSStatus HIViewSetBoundsOrigin(HIViewRef inView, CGFloat inX, CGFloat inY)
 Rect* GetControlBounds(ControlRef inControl, Rect* outBounds)
 {
     if (!isView(inControl) || !outBounds) return outBounds;
-    const HIRect& f = inControl->frame;
-    *outBounds = {static_cast<int16_t>(std::lround(f.origin.y)),
-                  static_cast<int16_t>(std::lround(f.origin.x)),
-                  static_cast<int16_t>(std::lround(f.origin.y + f.size.height)),
-                  static_cast<int16_t>(std::lround(f.origin.x + f.size.width))};
+    *outBounds = platform::detail::qdRect(inControl->frame);
     return outBounds;
 }
 
@@ -587,5 +591,57 @@ OSStatus GetKeyboardFocus(WindowRef inWindow, ControlRef* outControl)
 {
     if (!platform::detail::isWindow(inWindow) || !outControl) return errInvalidWindowRef;
     *outControl = inWindow->focus;
+    return noErr;
+}
+
+OSStatus HIViewMoveBy(HIViewRef inView, CGFloat inDX, CGFloat inDY)
+{
+    if (!isView(inView)) return paramErr;
+    HIRect frame = inView->frame;
+    frame.origin.x += inDX;
+    frame.origin.y += inDY;
+    return HIViewSetFrame(inView, &frame);
+}
+
+OSStatus HIViewPlaceInSuperviewAt(HIViewRef inView, CGFloat inX, CGFloat inY)
+{
+    if (!isView(inView)) return paramErr;
+    HIRect frame = inView->frame;
+    frame.origin = {inX, inY};
+    return HIViewSetFrame(inView, &frame);
+}
+
+OSStatus HIViewGetOptimalBounds(HIViewRef inView, HIRect* outBounds, float* outBaseLineOffset)
+{
+    using platform::detail::getParameter;
+    if (!isView(inView)) return paramErr;
+    EventRef event = platform::detail::newEvent(kEventClassControl, kEventControlGetOptimalBounds);
+    platform::detail::setParameter(event, kEventParamDirectObject, typeControlRef, inView);
+    HIRect bounds = inView->frame;
+    SInt16 baseline = 0;
+    if (SendEventToEventTarget(event, inView->target.get()) == noErr) {
+        EventParamType type = 0;
+        GetEventParameter(event, kEventParamControlOptimalBounds, typeWildCard, &type, 0, nullptr, nullptr);
+        if (type == typeHIRect)
+            bounds = getParameter<HIRect>(event, kEventParamControlOptimalBounds, typeHIRect);
+        if (type == typeQDRectangle)
+            bounds = platform::detail::hiRect(
+                getParameter<Rect>(event, kEventParamControlOptimalBounds, typeQDRectangle));
+        baseline = getParameter<SInt16>(event, kEventParamControlOptimalBaselineOffset, typeSInt16);
+    }
+    ReleaseEvent(event);
+    if (outBounds) *outBounds = bounds;
+    if (outBaseLineOffset) *outBaseLineOffset = baseline;
+    return noErr;
+}
+
+OSStatus GetBestControlRect(ControlRef inControl, Rect* outRect, SInt16* outBaseLineOffset)
+{
+    HIRect bounds{};
+    float baseline = 0;
+    const OSStatus status = HIViewGetOptimalBounds(inControl, &bounds, &baseline);
+    if (status != noErr) return status;
+    if (outRect) *outRect = platform::detail::qdRect(bounds);
+    if (outBaseLineOffset) *outBaseLineOffset = static_cast<SInt16>(baseline);
     return noErr;
 }

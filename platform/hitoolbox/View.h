@@ -19,6 +19,18 @@ struct OpaqueHIObjectClassRef {
     int instances = 0;
 };
 
+namespace platform::detail {
+
+// The standard handling of a view of one of the toolbox's own kinds (the
+// text field, the scroll view), which keeps its state here: it runs after
+// the handlers installed on the view, for the events that reach its target.
+struct ViewKind {
+    virtual ~ViewKind() = default;
+    virtual OSStatus handle(ControlRef view, EventHandlerCallRef call, EventRef event) = 0;
+};
+
+} // namespace platform::detail
+
 struct OpaqueControlRef {
     OpaqueHIObjectClassRef* objectClass = nullptr;
     EventHandlerRef classHandler = nullptr;
@@ -41,7 +53,11 @@ struct OpaqueControlRef {
     ~OpaqueControlRef();
 
     EventTargetRef parentTarget() const;
-    OSStatus standardHandler(EventHandlerCallRef, EventRef) { return eventNotHandledErr; }
+    OSStatus standardHandler(EventHandlerCallRef call, EventRef event)
+    {
+        return kind ? kind->handle(this, call, event) : eventNotHandledErr;
+    }
+    std::unique_ptr<platform::detail::ViewKind> kind;
 
     // Between the view's coordinates and its window's.
     HIPoint toWindow(HIPoint point) const;
@@ -56,6 +72,10 @@ struct OpaqueControlRef {
 };
 
 namespace platform::detail {
+
+// Between QuickDraw and HIToolbox rectangles, rounded to whole pixels.
+HIRect hiRect(const Rect& r);
+Rect qdRect(const HIRect& r);
 
 // A view of class objectClass (may be null), in no window or superview yet,
 // constructed and initialised by its class.

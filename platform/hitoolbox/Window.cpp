@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "platform/hitoolbox/DragHandlers.h"
 #include "platform/hitoolbox/Event.h"
 #include "platform/hitoolbox/EventLoop.h"
 #include "platform/hitoolbox/View.h"
@@ -47,30 +48,6 @@ void collectFocusable(ControlRef view, std::vector<ControlRef>& out)
     if (!view->visible) return;
     if (view->features & kControlSupportsFocus) out.push_back(view);
     for (ControlRef child : view->subviews) collectFocusable(child, out);
-}
-
-// Back to front: the view, then its subviews.
-void drawTree(ControlRef view, CGContextRef context, const CGRect& area, int height)
-{
-    if (!view->visible) return;
-    const CGRect visible = view->visibleArea();
-    if (CGRectIsEmpty(CGRectIntersection(visible, area))) return;
-    view->needsDisplay = false;
-    CGContextSaveGState(context);
-    CGContextClipToRect(context, quartzRect(visible, height));
-    const HIPoint origin = view->toWindow({0, 0});
-    CGContextTranslateCTM(context, origin.x, -origin.y);
-    EventRef event = newEvent(kEventClassControl, kEventControlDraw);
-    setParameter(event, kEventParamDirectObject, typeControlRef, view);
-    setParameter(event, kEventParamCGContextRef, typeCGContextRef, context);
-    SendEventToEventTarget(event, view->target.get());
-    ReleaseEvent(event);
-    CGContextRestoreGState(context);
-    // The draw handler may have changed the tree.
-    if (!platform::detail::isView(view)) return;
-    const std::vector<ControlRef> subviews = view->subviews;
-    for (ControlRef child : subviews)
-        if (platform::detail::isView(child)) drawTree(child, context, area, height);
 }
 
 void pointPort(OpaqueGrafPtr& port, cairo_surface_t* surface)
@@ -153,7 +130,16 @@ void OpaqueWindowPtr::invalidate(const CGRect& area)
 
 void OpaqueWindowPtr::redraw()
 {
-    if (!dirty || !compositing() || !visible || collapsed) return;
+    if (!dirty || !visible || collapsed) return;
+    if (!compositing()) {
+        if (platform::detail::isQueued(kEventClassWindow, kEventWindowUpdate, this)) return;
+        EventRef event = newEvent(kEventClassWindow, kEventWindowUpdate);
+        setParameter(event, kEventParamDirectObject, typeWindowRef, static_cast<WindowRef>(this));
+        setParameter(event, kEventParamWindowRef, typeWindowRef, static_cast<WindowRef>(this));
+        PostEventToQueue(GetMainEventQueue(), event, kEventPriorityStandard);
+        ReleaseEvent(event);
+        return;
+    }
     const CGRect area = *dirty;
     dirty.reset();
     CGContextRef context =
@@ -163,10 +149,34 @@ void OpaqueWindowPtr::redraw()
     CGContextSetRGBFillColor(context, kWindowBackground, kWindowBackground, kWindowBackground, 1);
     CGContextFillRect(context, quartzRect(area, height()));
     CGContextClipToRect(context, quartzRect(area, height()));
-    drawTree(root, context, area, height());
+    drawing = area;
+    platform::detail::drawViews(root, area, nullptr, context, height());
+    if (platform::detail::isWindow(this)) drawing.reset();
     CGContextRelease(context);
     cairo_surface_mark_dirty(backingStore);
     changed = true;
+}
+
+void OpaqueWindowPtr::setActive(bool isActive)
+{
+    if (active == isActive) return;
+    active = isActive;
+    EventRef event = newEvent(kEventClassWindow, isActive ? kEventWindowActivated : kEventWindowDeactivated);
+    setParameter(event, kEventParamDirectObject, typeWindowRef, static_cast<WindowRef>(this));
+    SendEventToEventTarget(event, target.get());
+    ReleaseEvent(event);
+}
+
+void OpaqueWindowPtr::update()
+{
+    if (!dirty) return;
+    drawing = dirty;
+    dirty.reset();
+    EventRef event = newEvent(kEventClassWindow, kEventWindowDrawContent);
+    setParameter(event, kEventParamDirectObject, typeWindowRef, static_cast<WindowRef>(this));
+    SendEventToEventTarget(event, target.get());
+    ReleaseEvent(event);
+    if (platform::detail::isWindow(this)) drawing.reset();
 }
 
 OSStatus OpaqueWindowPtr::standardHandler(EventHandlerCallRef, EventRef event)
@@ -175,6 +185,19 @@ OSStatus OpaqueWindowPtr::standardHandler(EventHandlerCallRef, EventRef event)
     if (eventClass == kEventClassMouse && kind == kEventMouseDown) return mouseDown(event);
     if (eventClass == kEventClassWindow && kind == kEventWindowClose) {
         DisposeWindow(this);
+        return noErr;
+    }
+    if (eventClass == kEventClassWindow && kind == kEventWindowUpdate) {
+        update();
+        return noErr;
+    }
+    if (eventClass == kEventClassWindow && kind == kEventWindowDrawContent) {
+        const CGRect area = drawing.value_or(CGRect{{0, 0}, {CGFloat(width()), CGFloat(height())}});
+        RgnHandle region = NewRgn();
+        const Rect bounds = platform::detail::qdRect(area);
+        RectRgn(region, &bounds);
+        UpdateControls(this, region);
+        DisposeRgn(region);
         return noErr;
     }
     if (eventClass == kEventClassTextInput && kind == kEventTextInputUnicodeForKeyEvent) {
@@ -209,11 +232,30 @@ void OpaqueWindowPtr::advanceFocus(bool backwards)
     }
 }
 
+bool OpaqueWindowPtr::clickActivates(ControlRef view, EventRef event)
+{
+    EventRef ask = newEvent(kEventClassControl, kEventControlGetClickActivation);
+    setParameter(ask, kEventParamDirectObject, typeControlRef, view);
+    setParameter(ask, kEventParamEventRef, typeEventRef, event);
+    sendToView(view, ask);
+    const auto result = getParameter<ClickActivationResult>(
+        ask, kEventParamControlClickActivationResult, typeClickActivationResult, kActivateAndHandleClick);
+    ReleaseEvent(ask);
+    if (!platform::detail::isWindow(this)) return false;
+    if (result == kActivateAndIgnoreClick || result == kActivateAndHandleClick) SelectWindow(this);
+    return platform::detail::isWindow(this) && platform::detail::isView(view) &&
+           (result == kDoNotActivateAndHandleClick || result == kActivateAndHandleClick);
+}
+
 OSStatus OpaqueWindowPtr::mouseDown(EventRef event)
 {
     const HIPoint where = getParameter<HIPoint>(event, kEventParamWindowMouseLocation, typeHIPoint);
     ControlRef view = platform::detail::viewAt(root, where);
-    if (!view || view == content) return eventNotHandledErr;
+    if (!view || view == content) {
+        if (!active) SelectWindow(this);
+        return eventNotHandledErr;
+    }
+    if (!active && !clickActivates(view, event)) return noErr;
     const UInt32 modifiers = getParameter<UInt32>(event, kEventParamKeyModifiers, typeUInt32);
     const auto button = getParameter<EventMouseButton>(event, kEventParamMouseButton, typeMouseButton);
     // Compositing windows give view coordinates; others the port's, and the
@@ -250,12 +292,40 @@ OSStatus OpaqueWindowPtr::mouseDown(EventRef event)
         setParameter(next, kEventParamMouseButton, typeMouseButton, button);
     else
         setParameter(next, kEventParamControlPart, typeControlPartCode, part);
+    setParameter(next, kEventParamClickCount, typeUInt32,
+                 getParameter<UInt32>(event, kEventParamClickCount, typeUInt32, 1));
     status = sendToView(view, next);
     ReleaseEvent(next);
     return status == eventNotHandledErr ? eventNotHandledErr : noErr;
 }
 
 namespace platform::detail {
+
+void drawViews(ControlRef view, const CGRect& area, RgnHandle region, CGContextRef context, int height)
+{
+    if (!view->visible) return;
+    const CGRect visible = view->visibleArea();
+    if (CGRectIsEmpty(CGRectIntersection(visible, area))) return;
+    view->needsDisplay = false;
+    if (context) {
+        CGContextSaveGState(context);
+        CGContextClipToRect(context, quartzRect(visible, height));
+        const HIPoint origin = view->toWindow({0, 0});
+        CGContextTranslateCTM(context, origin.x, -origin.y);
+    }
+    EventRef event = newEvent(kEventClassControl, kEventControlDraw);
+    setParameter(event, kEventParamDirectObject, typeControlRef, view);
+    if (context) setParameter(event, kEventParamCGContextRef, typeCGContextRef, context);
+    if (region) setParameter(event, kEventParamRgnHandle, typeQDRgnHandle, region);
+    SendEventToEventTarget(event, view->target.get());
+    ReleaseEvent(event);
+    if (context) CGContextRestoreGState(context);
+    // The draw handler may have changed the tree.
+    if (!isView(view)) return;
+    const std::vector<ControlRef> subviews = view->subviews;
+    for (ControlRef child : subviews)
+        if (isView(child)) drawViews(child, area, region, context, height);
+}
 
 bool isWindow(WindowRef window)
 {
@@ -280,10 +350,10 @@ void redrawWindows()
     for (WindowRef window : all) {
         if (!isWindow(window)) continue;
         window->redraw();
-        const bool portDrawn = window->port.endedContexts != window->presentedContexts;
+        const bool portDrawn = window->port.drawings != window->presentedDrawings;
         if ((window->changed || portDrawn) && window->visible) {
             window->changed = false;
-            window->presentedContexts = window->port.endedContexts;
+            window->presentedDrawings = window->port.drawings;
             windowBackend().present(window);
         }
     }
@@ -303,7 +373,15 @@ OSStatus routeInput(EventRef event)
         }
         return SendEventToEventTarget(event, window->target.get());
     }
-    if (eventClass == kEventClassWindow) return SendEventToEventTarget(event, window->target.get());
+    if (eventClass == kEventClassWindow) {
+        // The backend's activation changes the state before the window hears of it.
+        if (kind == kEventWindowActivated)
+            SelectWindow(window);
+        else if (kind == kEventWindowDeactivated)
+            window->setActive(false);
+        if (kind == kEventWindowActivated || kind == kEventWindowDeactivated) return noErr;
+        return SendEventToEventTarget(event, window->target.get());
+    }
     if (eventClass != kEventClassKeyboard) return eventNotHandledErr;
     const auto focusTarget = [&] {
         return window->focus ? GetControlEventTarget(window->focus) : GetWindowEventTarget(window);
@@ -364,6 +442,7 @@ void DisposeWindow(WindowRef window)
     if (!isWindow(window)) return;
     platform::detail::windowBackend().windowDisposed(window);
     platform::detail::forgetWindowEvents(window);
+    platform::detail::forgetDragHandlers(window);
     std::erase(windows(), window);
     delete window;
 }
@@ -390,6 +469,7 @@ void setVisible(WindowRef window, bool visible)
 void ShowWindow(WindowRef window)
 {
     setVisible(window, true);
+    SelectWindow(window);
 }
 
 void HideWindow(WindowRef window)
@@ -473,4 +553,86 @@ CGrafPtr GetWindowPort(WindowRef window)
 WindowRef GetWindowFromPort(CGrafPtr port)
 {
     return platform::detail::windowOfPort(port);
+}
+
+Rect* GetWindowPortBounds(WindowRef window, Rect* bounds)
+{
+    if (isWindow(window) && bounds)
+        *bounds = {0, 0, static_cast<int16_t>(window->height()), static_cast<int16_t>(window->width())};
+    return bounds;
+}
+
+OSStatus ActivateWindow(WindowRef inWindow, Boolean inActivate)
+{
+    if (!isWindow(inWindow)) return errInvalidWindowRef;
+    inWindow->setActive(inActivate);
+    return noErr;
+}
+
+Boolean IsWindowActive(WindowRef inWindow)
+{
+    return isWindow(inWindow) && inWindow->active;
+}
+
+void SelectWindow(WindowRef window)
+{
+    if (!isWindow(window)) return;
+    const std::vector<WindowRef> all = windows();
+    for (WindowRef other : all)
+        if (other != window && isWindow(other)) other->setActive(false);
+    if (isWindow(window)) window->setActive(true);
+}
+
+WindowRef ActiveNonFloatingWindow(void)
+{
+    const auto found =
+        std::find_if(windows().begin(), windows().end(), [](WindowRef w) { return w->active; });
+    return found == windows().end() ? nullptr : *found;
+}
+
+OSStatus InvalWindowRect(WindowRef window, const Rect* bounds)
+{
+    if (!isWindow(window) || !bounds) return paramErr;
+    window->invalidate(platform::detail::hiRect(*bounds));
+    return noErr;
+}
+
+OSStatus ValidWindowRect(WindowRef window, const Rect* bounds)
+{
+    if (!isWindow(window) || !bounds) return paramErr;
+    const CGRect area = platform::detail::hiRect(*bounds);
+    if (!window->dirty) return noErr;
+    const CGRect both = unite(area, *window->dirty);
+    if (both.origin.x == area.origin.x && both.origin.y == area.origin.y &&
+        both.size.width == area.size.width && both.size.height == area.size.height)
+        window->dirty.reset();
+    return noErr;
+}
+
+void Draw1Control(ControlRef theControl)
+{
+    if (!platform::detail::isView(theControl) || !theControl->window) return;
+    WindowRef window = theControl->window;
+    // A compositing window draws its views itself: now, for this one.
+    if (window->compositing()) {
+        theControl->invalidate();
+        window->redraw();
+        return;
+    }
+    platform::detail::drawViews(theControl, {{0, 0}, {CGFloat(window->width()), CGFloat(window->height())}},
+                                nullptr, nullptr, window->height());
+}
+
+void DrawControls(WindowRef theWindow)
+{
+    if (isWindow(theWindow)) Draw1Control(theWindow->root);
+}
+
+void UpdateControls(WindowRef inWindow, RgnHandle inUpdateRegion)
+{
+    if (!isWindow(inWindow) || !inUpdateRegion) return;
+    Rect bounds;
+    GetRegionBounds(inUpdateRegion, &bounds);
+    platform::detail::drawViews(inWindow->root, platform::detail::hiRect(bounds), inUpdateRegion, nullptr,
+                                inWindow->height());
 }

@@ -21,6 +21,7 @@ struct OpaqueWindowPtr {
     Rect bounds;
     bool visible = false;
     bool collapsed = false;
+    bool active = false;
     CFStringRef title = nullptr;
     // Native-endian premultiplied ARGB, which the port describes.
     cairo_surface_t* backingStore = nullptr;
@@ -37,10 +38,12 @@ struct OpaqueWindowPtr {
     std::shared_ptr<platform::detail::OwnedTarget<OpaqueWindowPtr>> target;
     // In window coordinates.
     std::optional<CGRect> dirty;
-    // Drawn into since it was last presented: by the views, or through a
-    // Quartz context on the port (counted by the port).
+    // While views are drawn: the area they are drawn for.
+    std::optional<CGRect> drawing;
+    // Drawn into since it was last presented: by the views, or through the
+    // port (counted by the port).
     bool changed = false;
-    unsigned presentedContexts = 0;
+    unsigned presentedDrawings = 0;
 
     OpaqueWindowPtr(WindowClass c, WindowAttributes a, const Rect& r);
     ~OpaqueWindowPtr();
@@ -58,11 +61,17 @@ struct OpaqueWindowPtr {
     // old one.
     void makeBackingStore();
     void invalidate(const CGRect& area);
-    // Draws the views over the dirty area.
+    // Draws the views over the dirty area; a window that is not compositing
+    // is asked to update.
     void redraw();
+    // Changes the state and tells the window.
+    void setActive(bool isActive);
 
   private:
     OSStatus mouseDown(EventRef event);
+    // A click while inactive: whether it goes on.
+    bool clickActivates(ControlRef view, EventRef event);
+    void update();
     // Tab: the focus goes to the next part of the focused view, or to the
     // next view that takes it, in the order of the tree.
     void advanceFocus(bool backwards);
@@ -80,5 +89,9 @@ WindowRef windowOfPort(GrafPtr port);
 void redrawWindows();
 // The dispatcher target's standard handler.
 OSStatus routeInput(EventRef event);
+// Sends the draw event to the view and its shown subviews, back to front,
+// where they overlap area (window coordinates), with the region and
+// context given (either may be null).
+void drawViews(ControlRef view, const CGRect& area, RgnHandle region, CGContextRef context, int height);
 
 } // namespace platform::detail

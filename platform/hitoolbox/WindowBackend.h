@@ -4,14 +4,27 @@
 // store to be seen, and the user's input. Two implement it: the headless
 // backend and the X11 one; WindowSystem.h chooses.
 
-#include "platform/hitoolbox/CarbonEvents.h"
+#include "platform/hitoolbox/HIToolbox.h"
 
 namespace platform::detail {
 
 // One piece of input, in the coordinates of the window it happened in.
 struct InputEvent {
-    // close: the user asked for the window to close.
-    enum class Kind { mouseDown, mouseUp, mouseMoved, mouseDragged, wheel, keyDown, keyUp, close };
+    // close: the user asked for the window to close; activate and
+    // deactivate: the window became the one the user works in, or stopped
+    // being it.
+    enum class Kind {
+        mouseDown,
+        mouseUp,
+        mouseMoved,
+        mouseDragged,
+        wheel,
+        keyDown,
+        keyUp,
+        close,
+        activate,
+        deactivate
+    };
     Kind kind;
     WindowRef window;
     HIPoint location{};
@@ -53,6 +66,18 @@ class WindowBackend {
     virtual int connectionNumber() = 0;
     // Screen pixels per point.
     virtual int scale() = 0;
+
+    // Shows the menu (see Menu.h) with item popUpItem (1-based, valid) at
+    // the global point and lets the user choose, modally: the chosen menu's
+    // id (the menu's or one of its sub-menus') in the high 16 bits and the
+    // item in the low 16 bits, 0 when dismissed. The caller checks that the
+    // item can be chosen.
+    virtual SInt32 popUpMenu(MenuRef menu, Point globalAnchor, MenuItemIndex popUpItem) = 0;
+    // The process's cursor (a listed theme cursor).
+    virtual void setCursor(ThemeCursor cursor) = 0;
+    // The screen, and the part of it for windows and menus, global.
+    virtual Rect screenBounds() = 0;
+    virtual Rect availableBounds() = 0;
 };
 
 // The backend in use: the headless one until another is chosen. Any thread.

@@ -9,6 +9,7 @@
 #include <X11/Xlib.h>
 #include <X11/Xresource.h>
 #include <X11/Xutil.h>
+#include <X11/cursorfont.h>
 #include <X11/keysym.h>
 #include <cairo-xlib.h>
 #include <poll.h>
@@ -31,6 +32,7 @@
 #include "platform/hitoolbox/EventLoop.h"
 #include "platform/hitoolbox/Window.h"
 #include "platform/hitoolbox/X11Keys.h"
+#include "platform/hitoolbox/X11PopUp.h"
 
 namespace {
 
@@ -122,6 +124,7 @@ class X11Backend final : public platform::detail::WindowBackend {
         [[maybe_unused]] const auto written = write(stopFd, &one, sizeof one);
         watcher.join();
         for (auto& entry : shown) destroy(entry.second);
+        for (auto& entry : cursors) XFreeCursor(display, entry.second);
         // Errors still to come are ours.
         XSync(display, False);
         XSetErrorHandler(previousErrorHandler);
@@ -145,7 +148,7 @@ class X11Backend final : public platform::detail::WindowBackend {
 
         XSetWindowAttributes attributes{};
         attributes.event_mask = ExposureMask | ButtonPressMask | ButtonReleaseMask | PointerMotionMask |
-                                KeyPressMask | KeyReleaseMask | StructureNotifyMask;
+                                KeyPressMask | KeyReleaseMask | StructureNotifyMask | FocusChangeMask;
         attributes.background_pixmap = None;
         attributes.bit_gravity = NorthWestGravity;
         const Rect& b = window->bounds;
@@ -158,6 +161,7 @@ class X11Backend final : public platform::detail::WindowBackend {
         s.bounds = b;
         s.surface = cairo_xlib_surface_create(display, s.xid, parentAttributes.visual,
                                               window->width() * factor, window->height() * factor);
+        if (cursor) XDefineCursor(display, s.xid, cursor);
         if (!embedded) {
             XSetWMProtocols(display, s.xid, &wmDeleteWindow, 1);
             setSizeHints(window, s);
@@ -262,6 +266,72 @@ class X11Backend final : public platform::detail::WindowBackend {
     int connectionNumber() override { return ConnectionNumber(display); }
     int scale() override { return factor; }
 
+    SInt32 popUpMenu(MenuRef menu, Point globalAnchor, MenuItemIndex popUpItem) override
+    {
+        SInt32 answer = 0;
+        {
+            platform::detail::X11PopUp popUp(display, factor, availableBounds(),
+                                             [this](XEvent& event) { translate(event); });
+            answer = popUp.run(menu, globalAnchor, popUpItem);
+        }
+        releaseButtons();
+        return answer;
+    }
+
+    void setCursor(ThemeCursor theme) override
+    {
+        static constexpr unsigned shapes[] = {
+            XC_left_ptr,    XC_left_ptr,
+            XC_left_ptr,    XC_left_ptr,
+            XC_xterm,       XC_crosshair,
+            XC_plus,        XC_watch,
+            XC_fleur,       XC_hand1,
+            XC_hand2,       XC_hand2,
+            XC_hand2,       XC_hand2,
+            XC_watch,       XC_left_side,
+            XC_right_side,  XC_sb_h_double_arrow,
+            XC_X_cursor,    XC_top_side,
+            XC_bottom_side, XC_sb_v_double_arrow,
+            XC_pirate,
+        };
+        const unsigned shape = theme < std::size(shapes) ? shapes[theme] : XC_left_ptr;
+        auto found = cursors.find(shape);
+        if (found == cursors.end()) found = cursors.emplace(shape, XCreateFontCursor(display, shape)).first;
+        cursor = found->second;
+        for (auto& entry : shown)
+            if (!entry.second.gone) XDefineCursor(display, entry.second.xid, cursor);
+        XFlush(display);
+    }
+
+    Rect screenBounds() override
+    {
+        return {0, 0, static_cast<int16_t>(DisplayHeight(display, screen) / factor),
+                static_cast<int16_t>(DisplayWidth(display, screen) / factor)};
+    }
+
+    // The window manager's work area, where it says.
+    Rect availableBounds() override
+    {
+        const Rect all = screenBounds();
+        const Atom workArea = XInternAtom(display, "_NET_WORKAREA", True);
+        Atom type = 0;
+        int format = 0;
+        unsigned long count = 0, after = 0;
+        unsigned char* data = nullptr;
+        if (!workArea || XGetWindowProperty(display, RootWindow(display, screen), workArea, 0, 4, False,
+                                            XA_CARDINAL, &type, &format, &count, &after, &data) != Success)
+            return all;
+        Rect area = all;
+        if (type == XA_CARDINAL && format == 32 && count == 4) {
+            const auto* v = reinterpret_cast<const long*>(data);
+            area = {static_cast<int16_t>(v[1] / factor), static_cast<int16_t>(v[0] / factor),
+                    static_cast<int16_t>((v[1] + v[3]) / factor),
+                    static_cast<int16_t>((v[0] + v[2]) / factor)};
+        }
+        if (data) XFree(data);
+        return area;
+    }
+
   private:
     struct Shown {
         Window xid = 0;
@@ -274,6 +344,32 @@ class X11Backend final : public platform::detail::WindowBackend {
         // Destroyed with its foreign parent.
         bool gone = false;
     };
+
+    // A menu may have taken the release of the press that opened it: the
+    // toolbox hears of the buttons that are up by now.
+    void releaseButtons()
+    {
+        Window root = 0, child = 0;
+        int x = 0, y = 0, wx = 0, wy = 0;
+        unsigned mask = 0;
+        if (!last.window || !shown.count(last.window) ||
+            !XQueryPointer(display, shown[last.window].xid, &root, &child, &x, &y, &wx, &wy, &mask))
+            return;
+        static constexpr struct {
+            unsigned mask;
+            EventMouseButton button;
+        } buttons[] = {{Button1Mask, kEventMouseButtonPrimary},
+                       {Button2Mask, kEventMouseButtonTertiary},
+                       {Button3Mask, kEventMouseButtonSecondary}};
+        for (const auto& b : buttons) {
+            if ((mask & b.mask) || !(GetCurrentEventButtonState() & (1u << (b.button - 1)))) continue;
+            InputEvent up{InputEvent::Kind::mouseUp, last.window};
+            up.location = pointOf(wx, wy);
+            up.button = b.button;
+            up.modifiers = modifiersOf(mask);
+            pending.push_back(up);
+        }
+    }
 
     void destroy(Shown& s)
     {
@@ -386,6 +482,14 @@ class X11Backend final : public platform::detail::WindowBackend {
         case KeyRelease:
             key(window, event.xkey);
             break;
+        case FocusIn:
+        case FocusOut:
+            if (event.xfocus.detail != NotifyInferior && event.xfocus.mode != NotifyGrab &&
+                event.xfocus.mode != NotifyUngrab)
+                pending.push_back(InputEvent{event.type == FocusIn ? InputEvent::Kind::activate
+                                                                   : InputEvent::Kind::deactivate,
+                                             window});
+            break;
         case ClientMessage:
             if (event.xclient.message_type == wmProtocols &&
                 static_cast<Atom>(event.xclient.data.l[0]) == wmDeleteWindow)
@@ -484,6 +588,9 @@ class X11Backend final : public platform::detail::WindowBackend {
     int wakeFd, stopFd;
     Atom wmProtocols = 0, wmDeleteWindow = 0, netWmName = 0, utf8String = 0;
     std::map<WindowRef, Shown> shown;
+    // By font cursor shape; the one windows show.
+    std::map<unsigned, Cursor> cursors;
+    Cursor cursor = 0;
     std::deque<InputEvent> pending;
     struct {
         WindowRef window = nullptr;

@@ -11,22 +11,50 @@ template <typename T> T parameter(EventRef event, EventParamName name, EventPara
     return value;
 }
 
-OSStatus draw(TestView& view, EventRef event)
+void fill(const TestView& view, CGContextRef context, HIRect bounds)
 {
-    ++view.draws;
-    CGContextRef context = parameter<CGContextRef>(event, kEventParamCGContextRef, typeCGContextRef);
-    EXPECT_NE(context, nullptr);
-    if (!context) return noErr;
-    // The toolkit's flip.
-    CGContextTranslateCTM(context, 0, CGFloat(CGBitmapContextGetHeight(context)));
-    CGContextScaleCTM(context, 1, -1);
-    HIRect bounds{};
-    HIViewGetBounds(view.ref, &bounds);
     CGContextSetRGBFillColor(context, ((view.colour >> 16) & 0xFF) / 255.0,
                              ((view.colour >> 8) & 0xFF) / 255.0, (view.colour & 0xFF) / 255.0, 1);
     const CGFloat o = view.overdraw;
     CGContextFillRect(context, CGRect{{bounds.origin.x - o, bounds.origin.y - o},
                                       {bounds.size.width + 2 * o, bounds.size.height + 2 * o}});
+}
+
+// Without a context (a window that is not compositing): through the port,
+// at the view's place in the window.
+void drawOnPort(const TestView& view)
+{
+    CGrafPtr port = GetWindowPort(GetControlOwner(view.ref));
+    CGContextRef context = nullptr;
+    ASSERT_EQ(QDBeginCGContext(port, &context), noErr);
+    Rect portBounds{};
+    GetPortBounds(port, &portBounds);
+    CGContextTranslateCTM(context, 0, portBounds.bottom);
+    CGContextScaleCTM(context, 1, -1);
+    HIRect bounds{};
+    HIViewGetBounds(view.ref, &bounds);
+    HIViewConvertRect(&bounds, view.ref, nullptr);
+    fill(view, context, bounds);
+    QDEndCGContext(port, &context);
+}
+
+OSStatus draw(TestView& view, EventRef event)
+{
+    ++view.draws;
+    RgnHandle region = parameter<RgnHandle>(event, kEventParamRgnHandle, typeQDRgnHandle);
+    view.drawRegion = {};
+    if (region) GetRegionBounds(region, &view.drawRegion);
+    CGContextRef context = parameter<CGContextRef>(event, kEventParamCGContextRef, typeCGContextRef);
+    if (!context) {
+        drawOnPort(view);
+        return noErr;
+    }
+    // The toolkit's flip.
+    CGContextTranslateCTM(context, 0, CGFloat(CGBitmapContextGetHeight(context)));
+    CGContextScaleCTM(context, 1, -1);
+    HIRect bounds{};
+    HIViewGetBounds(view.ref, &bounds);
+    fill(view, context, bounds);
     return noErr;
 }
 

@@ -20,6 +20,8 @@ struct TestView {
     ControlRef ref = nullptr;
     std::vector<Received> received;
     int draws = 0;
+    // The bounds of the last draw event's region; empty without one.
+    Rect drawRegion{};
     // 0xRRGGBB, filled over the bounds (and `overdraw` pixels around, to
     // test clipping).
     uint32_t colour = 0xFF0000;
