@@ -270,7 +270,7 @@ class X11Backend final : public platform::detail::WindowBackend {
     {
         SInt32 answer = 0;
         {
-            platform::detail::X11PopUp popUp(display, factor, availableBounds(),
+            platform::detail::X11PopUp popUp(display, factor, availableBounds(), lastTime,
                                              [this](XEvent& event) { translate(event); });
             answer = popUp.run(menu, globalAnchor, popUpItem);
         }
@@ -456,6 +456,9 @@ class X11Backend final : public platform::detail::WindowBackend {
     {
         WindowRef window = windowOf(event.xany.window);
         if (!window) return;
+        if (event.type == ButtonPress || event.type == ButtonRelease) lastTime = event.xbutton.time;
+        if (event.type == KeyPress || event.type == KeyRelease) lastTime = event.xkey.time;
+        if (event.type == MotionNotify) lastTime = event.xmotion.time;
         switch (event.type) {
         case Expose:
             if (event.xexpose.count == 0 && !shown[window].gone) paint(window, shown[window]);
@@ -591,6 +594,8 @@ class X11Backend final : public platform::detail::WindowBackend {
     // By font cursor shape; the one windows show.
     std::map<unsigned, Cursor> cursors;
     Cursor cursor = 0;
+    // Of the last input, in the server's milliseconds.
+    Time lastTime = 0;
     std::deque<InputEvent> pending;
     struct {
         WindowRef window = nullptr;

@@ -37,8 +37,8 @@ std::string markText(CharParameter mark)
 
 namespace platform::detail {
 
-X11PopUp::X11PopUp(Display* d, int s, const Rect& a, std::function<void(XEvent&)> o)
-    : display(d), scale(s), available(a), other(std::move(o))
+X11PopUp::X11PopUp(Display* d, int s, const Rect& a, Time now, std::function<void(XEvent&)> o)
+    : display(d), scale(s), available(a), other(std::move(o)), openedAt(now)
 {
 }
 
@@ -67,8 +67,6 @@ SInt32 X11PopUp::run(MenuRef menu, Point anchor, MenuItemIndex item)
     int x = 0, y = 0, wx = 0, wy = 0;
     unsigned mask = 0;
     if (XQueryPointer(display, grab, &root, &child, &x, &y, &wx, &wy, &mask)) point(x / scale, y / scale);
-    bool haveTime = false;
-
     for (;;) {
         if (!XPending(display)) {
             pollfd fd{ConnectionNumber(display), POLLIN, 0};
@@ -89,15 +87,11 @@ SInt32 X11PopUp::run(MenuRef menu, Point anchor, MenuItemIndex item)
             if (event.xexpose.count == 0) draw(*mine);
             break;
         case MotionNotify:
-            if (!haveTime) openedAt = event.xmotion.time;
-            haveTime = true;
             if (event.xmotion.time - openedAt > kClickMilliseconds) armed = true;
             point(event.xmotion.x_root / scale, event.xmotion.y_root / scale);
             break;
         case ButtonPress:
         case ButtonRelease:
-            if (!haveTime) openedAt = event.xbutton.time;
-            haveTime = true;
             result = button(event.xbutton);
             break;
         case KeyPress:
@@ -128,8 +122,8 @@ void X11PopUp::open(MenuRef menu, int left, int top)
     cairo_surface_t* surface = cairo_xlib_surface_create(display, xid, DefaultVisual(display, screen),
                                                          width * scale, height * scale);
     levels.push_back({menu, left, top, width, height, xid, surface});
+    // Drawn on exposure: once the first level is, the grabs are in place.
     XMapRaised(display, xid);
-    draw(levels.back());
 }
 
 void X11PopUp::closeAfter(size_t level)

@@ -16,8 +16,10 @@ namespace platform::detail {
 
 class X11PopUp {
   public:
-    // Events for other windows that arrive meanwhile go to `other`.
-    X11PopUp(Display* display, int scale, const Rect& available, std::function<void(XEvent&)> other);
+    // Events for other windows that arrive meanwhile go to `other`. `now`:
+    // the time of the input that opens the menu.
+    X11PopUp(Display* display, int scale, const Rect& available, Time now,
+             std::function<void(XEvent&)> other);
     ~X11PopUp();
     X11PopUp(const X11PopUp&) = delete;
     X11PopUp& operator=(const X11PopUp&) = delete;

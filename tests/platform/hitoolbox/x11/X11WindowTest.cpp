@@ -4,126 +4,13 @@
 #include <gtest/gtest.h>
 #include <poll.h>
 
-#include <chrono>
-#include <functional>
-#include <vector>
-
-#include "../TestView.h"
-#include "XServer.h"
-#include "platform/hitoolbox/WindowSystem.h"
+#include "X11Test.h"
 
 // After gtest: X11's macros clash with its names.
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 
 namespace {
-
-using platform::windowsystem::Kind;
-
-constexpr uint32_t kRed = 0xFF0000, kBlue = 0x0000FF, kWhite = 0xFFFFFF;
-// The window's background, 0.93 grey.
-constexpr uint32_t kBackground = 0xEEEEEE;
-
-// The window's own input, as the event loop hands it out.
-struct Input {
-    UInt32 eventClass, kind;
-    HIPoint where;
-    EventMouseButton button;
-    UInt32 clicks, modifiers;
-    EventMouseWheelAxis axis;
-    SInt32 delta;
-    UInt32 keyCode;
-    char character;
-};
-
-template <typename T> T parameter(EventRef event, EventParamName name, EventParamType type)
-{
-    T value{};
-    GetEventParameter(event, name, type, nullptr, sizeof value, nullptr, &value);
-    return value;
-}
-
-OSStatus record(EventHandlerCallRef, EventRef event, void* data)
-{
-    static_cast<std::vector<Input>*>(data)->push_back(
-        {GetEventClass(event), GetEventKind(event),
-         parameter<HIPoint>(event, kEventParamWindowMouseLocation, typeHIPoint),
-         parameter<EventMouseButton>(event, kEventParamMouseButton, typeMouseButton),
-         parameter<UInt32>(event, kEventParamClickCount, typeUInt32),
-         parameter<UInt32>(event, kEventParamKeyModifiers, typeUInt32),
-         parameter<EventMouseWheelAxis>(event, kEventParamMouseWheelAxis, typeMouseWheelAxis),
-         parameter<SInt32>(event, kEventParamMouseWheelDelta, typeSInt32),
-         parameter<UInt32>(event, kEventParamKeyCode, typeUInt32),
-         parameter<char>(event, kEventParamKeyMacCharCodes, typeChar)});
-    return eventNotHandledErr;
-}
-
-double seconds()
-{
-    return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
-}
-
-class X11 : public ::testing::Test {
-  protected:
-    void SetUp() override
-    {
-        ASSERT_TRUE(XServer::get().running()) << XServer::get().failure();
-        ASSERT_TRUE(platform::windowsystem::choose(Kind::x11, XServer::get().name().c_str(), scale()));
-        ASSERT_EQ(platform::windowsystem::current(), Kind::x11);
-        ASSERT_EQ(platform::windowsystem::scale(), scale());
-    }
-    void TearDown() override
-    {
-        for (WindowRef w : windows) DisposeWindow(w);
-        // Before the server goes.
-        EXPECT_TRUE(platform::windowsystem::choose(Kind::headless));
-    }
-    virtual int scale() const { return 1; }
-
-    // Compositing, titled, shown; its input recorded.
-    WindowRef newWindow(const Rect& bounds, const char* title)
-    {
-        WindowRef window = newTestWindow(bounds);
-        windows.push_back(window);
-        CFStringRef name = CFStringCreateWithCString(nullptr, title, kCFStringEncodingUTF8);
-        SetWindowTitleWithCFString(window, name);
-        CFRelease(name);
-        static const EventTypeSpec types[] = {
-            {kEventClassMouse, kEventMouseDown},     {kEventClassMouse, kEventMouseUp},
-            {kEventClassMouse, kEventMouseDragged},  {kEventClassMouse, kEventMouseWheelMoved},
-            {kEventClassKeyboard, kEventRawKeyDown}, {kEventClassKeyboard, kEventRawKeyUp},
-        };
-        InstallEventHandler(GetWindowEventTarget(window), record, std::size(types), types, &input, nullptr);
-        return window;
-    }
-
-    // Runs the event loop until `done`; false after a few seconds.
-    bool runUntil(const std::function<bool()>& done)
-    {
-        const double end = seconds() + 5;
-        while (!done()) {
-            if (seconds() > end) return false;
-            RunCurrentEventLoop(0.01);
-        }
-        return true;
-    }
-    bool showsAt(int x, int y, uint32_t colour)
-    {
-        return runUntil([&] { return XServer::get().pixel(x, y) == colour; });
-    }
-
-    std::vector<Input> kindOf(UInt32 eventClass, UInt32 kind) const
-    {
-        std::vector<Input> found;
-        for (const Input& i : input)
-            if (i.eventClass == eventClass && i.kind == kind) found.push_back(i);
-        return found;
-    }
-
-    TestViewClass viewClass;
-    std::vector<WindowRef> windows;
-    std::vector<Input> input;
-};
 
 TEST_F(X11, WindowShowsItsBackingStoreWhereAndAsTheToolboxSays)
 {
