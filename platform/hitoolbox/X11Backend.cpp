@@ -30,6 +30,7 @@
 #include <thread>
 
 #include "platform/hitoolbox/EventLoop.h"
+#include "platform/hitoolbox/Strings.h"
 #include "platform/hitoolbox/Window.h"
 #include "platform/hitoolbox/X11Keys.h"
 #include "platform/hitoolbox/X11PopUp.h"
@@ -68,17 +69,6 @@ bool isModifierKey(KeySym keysym)
 {
     return IsModifierKey(keysym) || keysym == XK_ISO_Level3_Shift || keysym == XK_Super_L ||
            keysym == XK_Super_R || keysym == XK_Hyper_L || keysym == XK_Hyper_R;
-}
-
-std::string utf8(CFStringRef string)
-{
-    if (!string) return {};
-    const CFIndex size =
-        CFStringGetMaximumSizeForEncoding(CFStringGetLength(string), kCFStringEncodingUTF8) + 1;
-    std::string text(static_cast<size_t>(size), '\0');
-    if (!CFStringGetCString(string, text.data(), size, kCFStringEncodingUTF8)) return {};
-    text.resize(text.find('\0'));
-    return text;
 }
 
 // The scale the screen asks for through its Xft.dpi resource.
@@ -199,7 +189,7 @@ class X11Backend final : public platform::detail::WindowBackend {
             if (resized)
                 cairo_xlib_surface_set_size(s.surface, window->width() * factor, window->height() * factor);
         }
-        const std::string title = utf8(window->title);
+        const std::string title = platform::detail::utf8Of(window->title);
         if (!s.embedded && title != s.title) {
             s.title = title;
             XStoreName(display, s.xid, title.c_str());
@@ -474,6 +464,7 @@ class X11Backend final : public platform::detail::WindowBackend {
             button(window, event.xbutton);
             break;
         case MotionNotify: {
+            if (laterMotion(event.xmotion)) break;
             const bool down = event.xmotion.state & (Button1Mask | Button2Mask | Button3Mask);
             InputEvent input{down ? InputEvent::Kind::mouseDragged : InputEvent::Kind::mouseMoved, window};
             input.location = pointOf(event.xmotion.x, event.xmotion.y);
@@ -487,8 +478,10 @@ class X11Backend final : public platform::detail::WindowBackend {
             break;
         case FocusIn:
         case FocusOut:
-            if (event.xfocus.detail != NotifyInferior && event.xfocus.mode != NotifyGrab &&
-                event.xfocus.mode != NotifyUngrab)
+            // Only the keyboard focus coming or going, not the pointer's
+            // window while nothing has it.
+            if (event.xfocus.detail <= NotifyNonlinearVirtual && event.xfocus.detail != NotifyInferior &&
+                event.xfocus.mode != NotifyGrab && event.xfocus.mode != NotifyUngrab)
                 pending.push_back(InputEvent{event.type == FocusIn ? InputEvent::Kind::activate
                                                                    : InputEvent::Kind::deactivate,
                                              window});
@@ -501,6 +494,17 @@ class X11Backend final : public platform::detail::WindowBackend {
         default:
             break;
         }
+    }
+
+    // Only the last of a run of moves with the same buttons and modifiers
+    // counts: a loop that falls behind catches up at once.
+    bool laterMotion(const XMotionEvent& motion)
+    {
+        if (XEventsQueued(display, QueuedAlready) == 0) return false;
+        XEvent next;
+        XPeekEvent(display, &next);
+        return next.type == MotionNotify && next.xmotion.window == motion.window &&
+               next.xmotion.state == motion.state;
     }
 
     // A window moved by its window manager is where the toolbox says it is.

@@ -25,14 +25,7 @@ TEST_F(X11, WindowShowsItsBackingStoreWhereAndAsTheToolboxSays)
 
     const Window xid = x.windowNamed("vok one");
     ASSERT_NE(xid, 0u);
-    Window root = 0;
-    int left = 0, top = 0;
-    unsigned width = 0, height = 0, border = 0, depth = 0;
-    XGetGeometry(x.connection(), xid, &root, &left, &top, &width, &height, &border, &depth);
-    EXPECT_EQ(left, 100);
-    EXPECT_EQ(top, 60);
-    EXPECT_EQ(width, 160u);
-    EXPECT_EQ(height, 100u);
+    EXPECT_EQ(x.geometry(xid), (XServer::Geometry{100, 60, 160, 100}));
 
     // Redrawn views are presented.
     view.colour = kBlue;
@@ -59,10 +52,7 @@ TEST_F(X11, WindowShowsItsBackingStoreWhereAndAsTheToolboxSays)
     CFRelease(title);
     EXPECT_TRUE(showsAt(200 + 40, 150 + 30, kBlue));
     EXPECT_EQ(x.windowNamed("vok two"), xid);
-    XGetGeometry(x.connection(), xid, &root, &left, &top, &width, &height, &border, &depth);
-    EXPECT_EQ(left, 200);
-    EXPECT_EQ(width, 120u);
-    EXPECT_EQ(height, 80u);
+    EXPECT_EQ(x.geometry(xid), (XServer::Geometry{200, 150, 120, 80}));
     HideWindow(window);
     XWindowAttributes attributes{};
     EXPECT_TRUE(runUntil([&] {
@@ -289,15 +279,7 @@ TEST_F(X11AtScale2, PixelsAreSquaresOfFourAndThePointerIsInPoints)
     EXPECT_EQ(x.pixel(100 + 120, 80 + 59), kBackground);
     EXPECT_EQ(x.pixel(100 + 119, 80 + 60), kBackground);
 
-    Window root = 0;
-    int left = 0, top = 0;
-    unsigned width = 0, height = 0, border = 0, depth = 0;
-    XGetGeometry(x.connection(), x.windowNamed("double"), &root, &left, &top, &width, &height, &border,
-                 &depth);
-    EXPECT_EQ(left, 100);
-    EXPECT_EQ(top, 80);
-    EXPECT_EQ(width, 200u);
-    EXPECT_EQ(height, 120u);
+    EXPECT_EQ(x.geometry(x.windowNamed("double")), (XServer::Geometry{100, 80, 200, 120}));
 
     view.received.clear();
     ASSERT_EQ(xdotool("mousemove 145 105 click 1"), 0);

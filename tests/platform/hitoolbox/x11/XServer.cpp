@@ -123,6 +123,15 @@ uint32_t XServer::pixel(int x, int y) const
     return value;
 }
 
+XServer::Geometry XServer::geometry(XWindow window) const
+{
+    Window root = 0;
+    int left = 0, top = 0;
+    unsigned width = 0, height = 0, border = 0, depth = 0;
+    if (!XGetGeometry(display, window, &root, &left, &top, &width, &height, &border, &depth)) return {};
+    return {left, top, static_cast<int>(width), static_cast<int>(height)};
+}
+
 XWindow XServer::windowNamed(const std::string& title) const
 {
     Window root = 0, parent = 0, *children = nullptr;

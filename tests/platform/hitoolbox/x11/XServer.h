@@ -28,6 +28,12 @@ class XServer {
 
     // The screen's pixel at (x, y) as 0xRRGGBB.
     uint32_t pixel(int x, int y) const;
+    struct Geometry {
+        int left, top, width, height;
+        bool operator==(const Geometry&) const = default;
+    };
+    // Relative to its parent; zeros for a window that is not there.
+    Geometry geometry(XWindow window) const;
     // The top-level window with this name, or 0.
     XWindow windowNamed(const std::string& title) const;
     // What a window manager sends when the window's close button is
