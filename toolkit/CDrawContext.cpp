@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/hitoolbox/HIToolbox.h"
+#include "toolkit/CFrame.h"
 #include "toolkit/QuartzStatics.h"
 
 using toolkit::clampTo;
@@ -36,12 +38,56 @@ CDrawContext::CDrawContext(CFrame* frame, CGContextRef cgContext, WindowRef wind
     : givenContext(cgContext), pWindow(window), pFrame(frame), clipRect(kFramelessClip)
 {
     fontSize = gStandardFontSize[fontId];
-    if (cgContext) attachCGContext(cgContext, clampTo<CCoord>(int64_t(CGBitmapContextGetHeight(cgContext))));
+    if (frame) frame->getViewSize(clipRect);
+    if (!frame || !(cgContext || window)) {
+        if (cgContext)
+            attachCGContext(cgContext, clampTo<CCoord>(int64_t(CGBitmapContextGetHeight(cgContext))));
+        return;
+    }
+
+    // Where the frame's view lies in the window, and the part of the frame
+    // its scroll origin shows.
+    CRect viewRect = clipRect;
+    if (HIViewRef view = frame->getPlatformControl()) {
+        HIRect bounds{};
+        HIViewGetFrame(view, &bounds);
+        WindowAttributes attributes = 0;
+        HIViewRef content = nullptr;
+        if (window && GetWindowAttributes(window, &attributes) == noErr &&
+            (attributes & kWindowCompositingAttribute) &&
+            HIViewFindByID(HIViewGetRoot(window), kHIViewWindowContentID, &content) == noErr &&
+            HIViewGetSuperview(view) != content)
+            HIViewConvertRect(&bounds, HIViewGetSuperview(view), content);
+        viewRect = CRect(CPoint(clampTo<CCoord>(bounds.origin.x), clampTo<CCoord>(bounds.origin.y)),
+                         clampTo<CCoord>(bounds.size.width), clampTo<CCoord>(bounds.size.height));
+    }
+    const CGPoint scroll = frame->getScrollOrigin();
+    const CPoint scrollOrigin(clampTo<CCoord>(scroll.x), clampTo<CCoord>(scroll.y));
+    offsetScreen = CPoint(viewRect.left, viewRect.top).offset(scrollOrigin.h, scrollOrigin.v);
+    clipRect = CRect(scrollOrigin, viewRect.width(), viewRect.height());
+
+    if (cgContext) {
+        attachCGContext(cgContext, clampTo<CCoord>(int64_t(CGBitmapContextGetHeight(cgContext))));
+    } else {
+        CGrafPtr port = GetWindowPort(window);
+        if (!port || QDBeginCGContext(port, &windowContext) != noErr) {
+            windowContext = nullptr;
+            return;
+        }
+        SyncCGContextOriginWithPort(windowContext, port);
+        Rect portBounds{};
+        GetPortBounds(port, &portBounds);
+        attachCGContext(windowContext, portBounds.bottom - portBounds.top,
+                        CPoint(viewRect.left, viewRect.top).offset(-scrollOrigin.h, -scrollOrigin.v));
+    }
+    frame->setDrawContext(this);
 }
 
 CDrawContext::~CDrawContext()
 {
     detachCGContext();
+    if (windowContext) QDEndCGContext(GetWindowPort(pWindow), &windowContext);
+    if (pFrame && pFrame->getDrawContext() == this) pFrame->setDrawContext(nullptr);
 }
 
 void CDrawContext::forget()
@@ -50,13 +96,14 @@ void CDrawContext::forget()
     CReferenceCounter::forget();
 }
 
-void CDrawContext::attachCGContext(CGContextRef context, CCoord height)
+void CDrawContext::attachCGContext(CGContextRef context, CCoord height, const CPoint& origin)
 {
     gCGContext = CGContextRetain(context);
     flipHeight = height;
     CGContextSaveGState(context);
     CGContextTranslateCTM(context, 0, height);
     CGContextScaleCTM(context, 1, -1);
+    CGContextTranslateCTM(context, origin.h, origin.v);
     CGContextSaveGState(context);
     CGContextClipToRect(context, cgRect(clipRect));
 
@@ -378,6 +425,7 @@ CRect& CDrawContext::getClipRect(CRect& rect) const
 void CDrawContext::resetClipRect()
 {
     clipRect = kFramelessClip;
+    if (pFrame) pFrame->getViewSize(clipRect);
 }
 
 CCoord CDrawContext::getStringWidth(const char* text)
@@ -443,4 +491,60 @@ void CDrawContext::drawCGImage(CGImageRef image, const CRect& where)
     CGContextScaleCTM(gCGContext, 1, -1);
     CGContextDrawImage(gCGContext, CGRectMake(0, 0, where.width(), where.height()), image);
     CGContextRestoreGState(gCGContext);
+}
+
+long CDrawContext::getMouseButtons()
+{
+    const UInt32 state = GetCurrentEventButtonState();
+    long buttons = toolkit::modifierButtons(GetCurrentEventKeyModifiers());
+    if (state & 1) buttons |= kPrimaryButton;
+    if (state & 2) buttons |= kSecondaryButton;
+    if (state & 4) buttons |= kMiddleButton;
+    if ((buttons & kPrimaryButton) && (buttons & kControlHeld))
+        buttons = (buttons & ~(kPrimaryButton | kControlHeld)) | kSecondaryButton;
+    return buttons;
+}
+
+void CDrawContext::getMouseLocation(CPoint& point)
+{
+    Point global{};
+    GetGlobalMouse(&global);
+    Rect content{};
+    if (pWindow) GetWindowBounds(pWindow, kWindowContentRgn, &content);
+    // The screen offset has the scroll origin in it once already.
+    const CGPoint scroll = pFrame ? pFrame->getScrollOrigin() : CGPoint{0, 0};
+    point = CPoint(global.h - content.left, global.v - content.top)
+                .offset(2 * clampTo<CCoord>(scroll.x) - offsetScreen.h - offset.h,
+                        2 * clampTo<CCoord>(scroll.y) - offsetScreen.v - offset.v);
+}
+
+namespace {
+
+// Takes the next event of these kinds from the queue, waiting up to timeout;
+// its kind, or 0 when none came.
+UInt32 takeMouseEvent(const EventTypeSpec* kinds, ItemCount count, EventTimeout timeout)
+{
+    EventRef event = nullptr;
+    if (ReceiveNextEvent(count, kinds, timeout, true, &event) != noErr || !event) return 0;
+    const UInt32 kind = GetEventKind(event);
+    ReleaseEvent(event);
+    return kind;
+}
+
+} // namespace
+
+bool CDrawContext::waitDoubleClick()
+{
+    static constexpr EventTypeSpec kinds[] = {{kEventClassMouse, kEventMouseDown},
+                                              {kEventClassMouse, kEventMouseDragged}};
+    return takeMouseEvent(kinds, 2, GetDblTime() / 60.0) == kEventMouseDown;
+}
+
+bool CDrawContext::waitDrag()
+{
+    static constexpr EventTypeSpec kinds[] = {{kEventClassMouse, kEventMouseUp},
+                                              {kEventClassMouse, kEventMouseDown},
+                                              {kEventClassMouse, kEventMouseDragged}};
+    if (!(GetCurrentEventButtonState() & 1)) return false;
+    return takeMouseEvent(kinds, 3, kEventDurationForever) == kEventMouseDragged;
 }

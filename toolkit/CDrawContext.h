@@ -13,9 +13,11 @@
 // exactly the pixels of its rectangle. Fills cover whole pixels: fillRect
 // fills columns left to right - 1 and rows top to bottom - 1.
 //
-// The frame (CFrame) and window paths wait for the frame and the windows:
-// for now a frame must be null, and a context made on a window alone has no
-// Quartz context and draws nothing.
+// With a frame, the context covers the frame's view: its clip is the part
+// the frame's scroll origin shows, and a context made without a Quartz
+// context draws straight into the window's port at the view's place. Such a
+// context is the frame's current context for its life. A context on a
+// window without a frame has no Quartz context and draws nothing.
 //
 // Main thread only.
 
@@ -114,16 +116,30 @@ class CDrawContext : public CReferenceCounter {
     void drawCGImage(CGImageRef image, const CRect& where);
     CGContextRef getCGContext() const { return gCGContext; }
 
+    // The buttons down and the modifiers held (CMouseButton bits); control
+    // with the primary button reads as the secondary button.
+    long getMouseButtons();
+    // The mouse in frame coordinates.
+    void getMouseLocation(CPoint& point);
+    // Takes the next mouse down or drag within the double-click time: true
+    // for a mouse down.
+    bool waitDoubleClick();
+    // Takes the next mouse up, down or drag while the primary button is
+    // down: true for a drag.
+    bool waitDrag();
+
     const CPoint& getOffset() const { return offset; }
     void setOffset(const CPoint& point) { offset = point; }
     const CPoint& getScreenOffset() const { return offsetScreen; }
     CFrame* getFrame() const { return pFrame; }
+    // For a frame going before its context: the context forgets it.
+    void detachFrame() { pFrame = nullptr; }
     WindowRef getWindow() const { return pWindow; }
 
   protected:
-    // Takes a reference to context, flips it over height, clips it and sets
-    // its state to the toolkit's defaults.
-    void attachCGContext(CGContextRef context, CCoord height);
+    // Takes a reference to context, flips it over height, moves the origin
+    // to origin, clips it and sets its state to the toolkit's defaults.
+    void attachCGContext(CGContextRef context, CCoord height, const CPoint& origin = CPoint());
     // Restores the context's state, synchronises and lets it go.
     void detachCGContext();
     // Saves the state, clips and shifts strokes onto pixel centres; pair
@@ -157,6 +173,7 @@ class CDrawContext : public CReferenceCounter {
     CRect clipRect;
 
     CGContextRef gCGContext = nullptr;
+    CGContextRef windowContext = nullptr; // begun on the window's port
     CCoord flipHeight = 0;
     bool needToSynchronizeCGContext = false;
 };

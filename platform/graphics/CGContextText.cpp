@@ -12,6 +12,7 @@
 #include <tuple>
 
 #include "platform/graphics/CGContext.h"
+#include "platform/graphics/FontFace.h"
 
 namespace {
 
@@ -71,9 +72,16 @@ bool takeSuffix(std::string& name, std::string_view suffix)
 constexpr double kUnderlinePosition = 0.106;
 constexpr double kUnderlineThickness = 0.073;
 
-// The face fontconfig matches to a family and style ("Helvetica" resolves
-// to a metric-compatible face), made once per process and kept.
 cairo_font_face_t* fontFace(const CGContext::State& state)
+{
+    return platform::detail::fontFace(state.fontFamily, state.bold, state.italic);
+}
+
+} // namespace
+
+namespace platform::detail {
+
+cairo_font_face_t* fontFace(const std::string& family, bool bold, bool italic)
 {
     using Key = std::tuple<std::string, bool, bool>;
     static auto* faces = new std::map<Key, cairo_font_face_t*>;
@@ -84,14 +92,14 @@ cairo_font_face_t* fontFace(const CGContext::State& state)
         ~FontconfigShutdown() { FcFini(); }
     };
     static FontconfigShutdown shutdown;
-    const Key key{state.fontFamily, state.bold, state.italic};
+    const Key key{family, bold, italic};
     const auto found = faces->find(key);
     if (found != faces->end()) return found->second;
 
     FcPattern* pattern = FcPatternCreate();
-    FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>(state.fontFamily.c_str()));
-    FcPatternAddInteger(pattern, FC_WEIGHT, state.bold ? FC_WEIGHT_BOLD : FC_WEIGHT_REGULAR);
-    FcPatternAddInteger(pattern, FC_SLANT, state.italic ? FC_SLANT_ITALIC : FC_SLANT_ROMAN);
+    FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>(family.c_str()));
+    FcPatternAddInteger(pattern, FC_WEIGHT, bold ? FC_WEIGHT_BOLD : FC_WEIGHT_REGULAR);
+    FcPatternAddInteger(pattern, FC_SLANT, italic ? FC_SLANT_ITALIC : FC_SLANT_ROMAN);
     FcConfigSubstitute(nullptr, pattern, FcMatchPattern);
     FcDefaultSubstitute(pattern);
     FcResult result;
@@ -106,7 +114,7 @@ cairo_font_face_t* fontFace(const CGContext::State& state)
     return face;
 }
 
-} // namespace
+} // namespace platform::detail
 
 void CGContextSelectFont(CGContextRef c, const char* name, CGFloat size, CGTextEncoding encoding)
 {

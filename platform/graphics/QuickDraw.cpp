@@ -314,3 +314,15 @@ OSStatus QDEndCGContext(CGrafPtr port, CGContextRef* context)
     *context = nullptr;
     return noErr;
 }
+
+OSStatus SyncCGContextOriginWithPort(CGContextRef context, CGrafPtr port)
+{
+    return port && context && port->begunContext == context ? noErr : paramErr;
+}
+
+OSStatus QDFlushPortBuffer(CGrafPtr port, RgnHandle)
+{
+    if (!port) return paramErr;
+    ++port->drawings;
+    return noErr;
+}

@@ -182,6 +182,12 @@ OSStatus QDBeginCGContext(CGrafPtr port, CGContextRef* context);
 // Releases the context begun on the port (its drawing stays in the pixels)
 // and sets *context to null; paramErr when it is not that context.
 OSStatus QDEndCGContext(CGrafPtr port, CGContextRef* context);
+// A context begun on a port has its origin at the port's bottom-left corner
+// already: noErr for the port's context, paramErr otherwise.
+OSStatus SyncCGContextOriginWithPort(CGContextRef context, CGrafPtr port);
+// Counts as drawing into the port, so that a window whose port it is shows
+// its pixels after the event loop's pass. The region is ignored.
+OSStatus QDFlushPortBuffer(CGrafPtr port, RgnHandle region);
 
 } // extern "C"
 #pragma GCC visibility pop

@@ -364,3 +364,11 @@ UInt32 GetDblTime(void);
 
 } // extern "C"
 #pragma GCC visibility pop
+
+// Installing on the application's, a window's or a view's target.
+inline OSStatus InstallApplicationEventHandler(EventHandlerUPP handler, ItemCount numTypes,
+                                               const EventTypeSpec* list, void* userData,
+                                               EventHandlerRef* outRef)
+{
+    return InstallEventHandler(GetApplicationEventTarget(), handler, numTypes, list, userData, outRef);
+}

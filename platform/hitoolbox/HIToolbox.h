@@ -12,7 +12,8 @@
 // whose user space is the window's in Quartz's orientation (y upwards over
 // the store's full height, CGBitmapContextGetHeight) moved so that flipping
 // it by that height puts the view's bounds origin at the top-left. No update
-// region is passed. Other windows are drawn by whoever draws into their port.
+// region is passed. Other windows draw their views on update (see
+// InvalWindowRect), through their ports.
 //
 // A view's frame is in its superview's coordinates, y downwards; its bounds
 // are its frame's size at its bounds origin. Control events go to the view's
@@ -28,7 +29,8 @@
 // with the keyboard focus, else to the window; a raw key down nobody handles
 // comes back as the text-input event for it, and a tab that nobody handles
 // there moves the focus (shift: backwards) to the focused view's next part,
-// or on to the next shown view with kControlSupportsFocus that takes it.
+// or on to the next shown view with kControlSupportsFocus that takes it,
+// around the end and back to the one it left.
 //
 // The window close event (a close asked for by the user) disposes of the
 // window unless a handler takes it.
@@ -251,6 +253,15 @@ OSStatus GetKeyboardFocus(WindowRef inWindow, ControlRef* outControl);
 // answers to kEventControlGetFocusPart, or the part it took the focus with.
 OSStatus HIViewGetFocusPart(HIViewRef inView, ControlPartCode* outFocusPart);
 
+// Between a port's coordinates and global ones: a window's port is at the
+// window's content origin; other ports are at the global origin. The
+// current-port forms do nothing without a current port.
+void QDGlobalToLocalPoint(CGrafPtr port, Point* point);
+void QDLocalToGlobalPoint(CGrafPtr port, Point* point);
+void GlobalToLocal(Point* point);
+void LocalToGlobal(Point* point);
+void SetPortWindowPort(WindowRef window);
+
 // Moves the view within its superview.
 OSStatus HIViewMoveBy(HIViewRef inView, CGFloat inDX, CGFloat inDY);
 OSStatus HIViewPlaceInSuperviewAt(HIViewRef inView, CGFloat inX, CGFloat inY);
@@ -313,6 +324,17 @@ OSStatus HIScrollViewCreate(OptionBits inOptions, HIViewRef* outView);
 
 } // extern "C"
 #pragma GCC visibility pop
+
+inline OSStatus InstallWindowEventHandler(WindowRef window, EventHandlerUPP handler, ItemCount numTypes,
+                                          const EventTypeSpec* list, void* userData, EventHandlerRef* outRef)
+{
+    return InstallEventHandler(GetWindowEventTarget(window), handler, numTypes, list, userData, outRef);
+}
+inline OSStatus InstallControlEventHandler(ControlRef control, EventHandlerUPP handler, ItemCount numTypes,
+                                           const EventTypeSpec* list, void* userData, EventHandlerRef* outRef)
+{
+    return InstallEventHandler(GetControlEventTarget(control), handler, numTypes, list, userData, outRef);
+}
 
 // The rest of the toolbox.
 #include "platform/hitoolbox/Appearance.h"

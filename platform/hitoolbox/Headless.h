@@ -11,6 +11,7 @@
 // codes are the Macintosh keyboard's.
 
 #include <cstddef>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -66,6 +67,9 @@ inline constexpr CFTimeInterval kInputInterval = 0.01;
 [[gnu::visibility("default")]] void answerPopUp(MenuID menuID, MenuItemIndex item);
 [[gnu::visibility("default")]] void dismissPopUp();
 [[gnu::visibility("default")]] size_t pendingPopUpAnswers();
+// Runs once inside the next pop-up, before it answers: what the user's
+// other windows or timers might do while a menu is open.
+[[gnu::visibility("default")]] void whilePoppedUp(std::function<void()> action);
 
 // What a pop-up showed, copied when it opened.
 struct PoppedItem;

@@ -8,6 +8,7 @@
 #include <map>
 #include <optional>
 #include <thread>
+#include <utility>
 
 #include "platform/corefoundation/PlatformClock.h"
 #include "platform/hitoolbox/EventLoop.h"
@@ -84,6 +85,7 @@ class HeadlessBackend final : public platform::detail::WindowBackend {
     {
         lastPopUp = {snapshot(menu), globalAnchor, popUpItem};
         ++popUps;
+        if (duringPopUp) std::exchange(duringPopUp, nullptr)();
         if (answers.empty()) return 0;
         const SInt32 answer = answers.front();
         answers.pop_front();
@@ -117,6 +119,7 @@ class HeadlessBackend final : public platform::detail::WindowBackend {
     std::map<WindowRef, unsigned> presented;
     std::deque<SInt32> answers;
     std::optional<platform::headless::PopUp> lastPopUp;
+    std::function<void()> duringPopUp;
     unsigned popUps = 0;
     ThemeCursor currentCursor = kThemeArrowCursor;
     Rect screen{0, 0, 1080, 1920};
@@ -225,6 +228,11 @@ void dismissPopUp()
 size_t pendingPopUpAnswers()
 {
     return theBackend().answers.size();
+}
+
+void whilePoppedUp(std::function<void()> action)
+{
+    theBackend().duringPopUp = std::move(action);
 }
 
 unsigned popUpCount()

@@ -48,9 +48,11 @@ inline constexpr const char* kMenuFont = "sans-serif";
 inline constexpr double kMenuFontSize = 13;
 
 int itemHeight(const OpaqueMenuRef::Item& item);
-// Top of item (1-based) in the menu.
+// Top of item (1-based) in the menu; past the last item, the bottom of the
+// items.
 int itemTop(MenuRef menu, MenuItemIndex item);
-// The item (1-based) at y in the menu, 0 for none (the margins).
+// The item (1-based) at y in the menu, 0 for none (the margins); for the
+// backends that show menus.
 MenuItemIndex itemAt(MenuRef menu, int y);
 // Whether the user may choose it: enabled, in an enabled menu, not a
 // separator, section title or sub-menu parent.

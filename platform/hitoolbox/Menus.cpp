@@ -4,6 +4,7 @@
 #include <cstring>
 #include <set>
 
+#include "platform/graphics/FontFace.h"
 #include "platform/hitoolbox/Menu.h"
 #include "platform/hitoolbox/Strings.h"
 #include "platform/hitoolbox/WindowBackend.h"
@@ -76,14 +77,23 @@ double textWidth(const std::string& text)
 {
     cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, 1, 1);
     cairo_t* cr = cairo_create(surface);
-    cairo_select_font_face(cr, platform::detail::kMenuFont, CAIRO_FONT_SLANT_NORMAL,
-                           CAIRO_FONT_WEIGHT_NORMAL);
+    cairo_set_font_face(cr, platform::detail::fontFace(platform::detail::kMenuFont, false, false));
     cairo_set_font_size(cr, platform::detail::kMenuFontSize);
     cairo_text_extents_t extents;
     cairo_text_extents(cr, text.c_str(), &extents);
     cairo_destroy(cr);
     cairo_surface_destroy(surface);
     return extents.x_advance;
+}
+
+// Copies what get reads of the item to out.
+template <typename T, typename Get> OSStatus readItem(MenuRef menu, MenuItemIndex index, T* out, Get get)
+{
+    const Item* item = itemOf(menu, index);
+    if (!item) return isMenu(menu) ? menuItemNotFoundErr : paramErr;
+    if (!out) return paramErr;
+    *out = get(*item);
+    return noErr;
 }
 
 template <typename Set> OSStatus withItem(MenuRef menu, MenuItemIndex index, Set set)
@@ -246,10 +256,8 @@ OSStatus SetMenuItemTextWithCFString(MenuRef inMenu, MenuItemIndex inItem, CFStr
 
 OSStatus CopyMenuItemTextAsCFString(MenuRef inMenu, MenuItemIndex inItem, CFStringRef* outString)
 {
-    const Item* item = itemOf(inMenu, inItem);
-    if (!item || !outString) return item ? paramErr : menuItemNotFoundErr;
-    *outString = platform::detail::newCFString(item->text);
-    return noErr;
+    return readItem(inMenu, inItem, outString,
+                    [&](const Item& i) { return platform::detail::newCFString(i.text); });
 }
 
 OSStatus ChangeMenuItemAttributes(MenuRef inMenu, MenuItemIndex inItem,
@@ -263,10 +271,7 @@ OSStatus ChangeMenuItemAttributes(MenuRef inMenu, MenuItemIndex inItem,
 
 OSStatus GetMenuItemAttributes(MenuRef inMenu, MenuItemIndex inItem, MenuItemAttributes* outAttributes)
 {
-    const Item* item = itemOf(inMenu, inItem);
-    if (!item || !outAttributes) return item ? paramErr : menuItemNotFoundErr;
-    *outAttributes = item->attributes;
-    return noErr;
+    return readItem(inMenu, inItem, outAttributes, [&](const Item& i) { return i.attributes; });
 }
 
 namespace {
@@ -304,10 +309,7 @@ Boolean IsMenuItemEnabled(MenuRef menu, MenuItemIndex item)
 
 OSStatus GetMenuItemCommandID(MenuRef inMenu, MenuItemIndex inItem, MenuCommand* outCommandID)
 {
-    const Item* item = itemOf(inMenu, inItem);
-    if (!item || !outCommandID) return item ? paramErr : menuItemNotFoundErr;
-    *outCommandID = item->command;
-    return noErr;
+    return readItem(inMenu, inItem, outCommandID, [&](const Item& i) { return i.command; });
 }
 
 void CheckMenuItem(MenuRef theMenu, short item, Boolean checked)
@@ -348,10 +350,9 @@ OSStatus SetMenuItemCommandKey(MenuRef inMenu, MenuItemIndex inItem, Boolean inS
 
 OSStatus GetMenuItemCommandKey(MenuRef inMenu, MenuItemIndex inItem, Boolean inGetVirtualKey, UInt16* outKey)
 {
-    const Item* item = itemOf(inMenu, inItem);
-    if (!item || !outKey) return item ? paramErr : menuItemNotFoundErr;
-    *outKey = item->virtualKey == bool(inGetVirtualKey) ? item->commandKey : 0;
-    return noErr;
+    return readItem(inMenu, inItem, outKey, [&](const Item& i) {
+        return i.virtualKey == bool(inGetVirtualKey) ? i.commandKey : UInt16(0);
+    });
 }
 
 OSStatus SetMenuItemModifiers(MenuRef inMenu, MenuItemIndex inItem, UInt8 inModifiers)
@@ -361,10 +362,7 @@ OSStatus SetMenuItemModifiers(MenuRef inMenu, MenuItemIndex inItem, UInt8 inModi
 
 OSStatus GetMenuItemModifiers(MenuRef inMenu, MenuItemIndex inItem, UInt8* outModifiers)
 {
-    const Item* item = itemOf(inMenu, inItem);
-    if (!item || !outModifiers) return item ? paramErr : menuItemNotFoundErr;
-    *outModifiers = item->modifiers;
-    return noErr;
+    return readItem(inMenu, inItem, outModifiers, [&](const Item& i) { return i.modifiers; });
 }
 
 OSStatus SetMenuItemKeyGlyph(MenuRef inMenu, MenuItemIndex inItem, SInt16 inGlyph)
@@ -374,10 +372,7 @@ OSStatus SetMenuItemKeyGlyph(MenuRef inMenu, MenuItemIndex inItem, SInt16 inGlyp
 
 OSStatus GetMenuItemKeyGlyph(MenuRef inMenu, MenuItemIndex inItem, SInt16* outGlyph)
 {
-    const Item* item = itemOf(inMenu, inItem);
-    if (!item || !outGlyph) return item ? paramErr : menuItemNotFoundErr;
-    *outGlyph = item->glyph;
-    return noErr;
+    return readItem(inMenu, inItem, outGlyph, [&](const Item& i) { return i.glyph; });
 }
 
 OSStatus SetMenuItemHierarchicalMenu(MenuRef inMenu, MenuItemIndex inItem, MenuRef inHierMenu)
@@ -389,10 +384,7 @@ OSStatus SetMenuItemHierarchicalMenu(MenuRef inMenu, MenuItemIndex inItem, MenuR
 
 OSStatus GetMenuItemHierarchicalMenu(MenuRef inMenu, MenuItemIndex inItem, MenuRef* outHierMenu)
 {
-    const Item* item = itemOf(inMenu, inItem);
-    if (!item || !outHierMenu) return item ? paramErr : menuItemNotFoundErr;
-    *outHierMenu = item->submenu;
-    return noErr;
+    return readItem(inMenu, inItem, outHierMenu, [&](const Item& i) { return i.submenu; });
 }
 
 void InsertMenu(MenuRef theMenu, MenuID)
@@ -439,10 +431,9 @@ void CalcMenuSize(MenuRef theMenu)
 {
     using namespace platform::detail;
     if (!isMenu(theMenu)) return;
-    int height = 2 * kMenuMargin;
+    const int height = itemTop(theMenu, static_cast<MenuItemIndex>(theMenu->items.size() + 1)) + kMenuMargin;
     double text = 0, keys = 0;
     for (const Item& item : theMenu->items) {
-        height += itemHeight(item);
         if (item.attributes & (kMenuItemAttrHidden | kMenuItemAttrSeparator)) continue;
         text = std::max(text, textWidth(item.text));
         keys = std::max(keys, textWidth(commandKeyText(item)));
@@ -473,6 +464,8 @@ long PopUpMenuSelect(MenuRef menu, short top, short left, short popUpItem)
     const MenuItemIndex item =
         popUpItem < 1 || static_cast<size_t>(popUpItem) > menu->items.size() ? 1 : popUpItem;
     const SInt32 answer = platform::detail::windowBackend().popUpMenu(menu, Point{top, left}, item);
+    // What ran meanwhile may have disposed of the menu.
+    if (!isMenu(menu)) return 0;
     // Only a choice the user could make in this menu's tree counts.
     const MenuRef chosen = findInTree(menu, static_cast<MenuID>(answer >> 16));
     if (answer == 0 || !chosen || !platform::detail::choosable(chosen, static_cast<MenuItemIndex>(answer)))

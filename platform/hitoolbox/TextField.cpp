@@ -9,6 +9,7 @@
 #include <map>
 #include <vector>
 
+#include "platform/graphics/FontFace.h"
 #include "platform/hitoolbox/Event.h"
 #include "platform/hitoolbox/Strings.h"
 #include "platform/hitoolbox/View.h"
@@ -122,9 +123,8 @@ class TextField final : public platform::detail::ViewKind {
     // Cairo on a scratch surface or the window, set to the field's font.
     void setFont(cairo_t* cr) const
     {
-        cairo_select_font_face(cr, familyName(style.font).c_str(),
-                               (style.style & italic) ? CAIRO_FONT_SLANT_ITALIC : CAIRO_FONT_SLANT_NORMAL,
-                               (style.style & bold) ? CAIRO_FONT_WEIGHT_BOLD : CAIRO_FONT_WEIGHT_NORMAL);
+        cairo_set_font_face(
+            cr, platform::detail::fontFace(familyName(style.font), style.style & bold, style.style & italic));
         cairo_set_font_size(cr, style.size);
     }
     std::u32string shown() const { return password ? std::u32string(text.size(), U'•') : text; }

@@ -151,8 +151,10 @@ void OpaqueWindowPtr::redraw()
     CGContextClipToRect(context, quartzRect(area, height()));
     drawing = area;
     platform::detail::drawViews(root, area, nullptr, context, height());
-    if (platform::detail::isWindow(this)) drawing.reset();
     CGContextRelease(context);
+    // A draw handler may have disposed of the window.
+    if (!platform::detail::isWindow(this)) return;
+    drawing.reset();
     cairo_surface_mark_dirty(backingStore);
     changed = true;
 }
@@ -225,8 +227,9 @@ void OpaqueWindowPtr::advanceFocus(bool backwards)
     if (backwards) std::reverse(order.begin(), order.end());
     const auto start = std::find(order.begin(), order.end(), from);
     std::rotate(order.begin(), start == order.end() ? order.begin() : start + 1, order.end());
+    // The view it started from comes last: alone, it takes the focus again.
     for (ControlRef view : order) {
-        if (view == from || !platform::detail::isView(view)) continue;
+        if (!platform::detail::isView(view)) continue;
         SetKeyboardFocus(this, view, part);
         if (done()) return;
     }
@@ -350,6 +353,7 @@ void redrawWindows()
     for (WindowRef window : all) {
         if (!isWindow(window)) continue;
         window->redraw();
+        if (!isWindow(window)) continue;
         const bool portDrawn = window->port.drawings != window->presentedDrawings;
         if ((window->changed || portDrawn) && window->visible) {
             window->changed = false;
@@ -635,4 +639,50 @@ void UpdateControls(WindowRef inWindow, RgnHandle inUpdateRegion)
     GetRegionBounds(inUpdateRegion, &bounds);
     platform::detail::drawViews(inWindow->root, platform::detail::hiRect(bounds), inUpdateRegion, nullptr,
                                 inWindow->height());
+}
+
+namespace {
+
+// The global position of the port's origin.
+Point portOrigin(CGrafPtr port)
+{
+    const WindowRef window = platform::detail::windowOfPort(port);
+    return window ? Point{window->bounds.top, window->bounds.left} : Point{0, 0};
+}
+
+} // namespace
+
+void QDGlobalToLocalPoint(CGrafPtr port, Point* point)
+{
+    if (!port || !point) return;
+    const Point origin = portOrigin(port);
+    point->h = static_cast<int16_t>(point->h - origin.h);
+    point->v = static_cast<int16_t>(point->v - origin.v);
+}
+
+void QDLocalToGlobalPoint(CGrafPtr port, Point* point)
+{
+    if (!port || !point) return;
+    const Point origin = portOrigin(port);
+    point->h = static_cast<int16_t>(point->h + origin.h);
+    point->v = static_cast<int16_t>(point->v + origin.v);
+}
+
+void GlobalToLocal(Point* point)
+{
+    GrafPtr port = nullptr;
+    GetPort(&port);
+    QDGlobalToLocalPoint(port, point);
+}
+
+void LocalToGlobal(Point* point)
+{
+    GrafPtr port = nullptr;
+    GetPort(&port);
+    QDLocalToGlobalPoint(port, point);
+}
+
+void SetPortWindowPort(WindowRef window)
+{
+    if (isWindow(window)) SetPort(&window->port);
 }

@@ -7,6 +7,8 @@
 #include <algorithm>
 #include <string>
 
+#include "platform/graphics/FontFace.h"
+
 namespace {
 
 // Answers that close the menu without a choice; 0 keeps it open.
@@ -145,7 +147,7 @@ void X11PopUp::draw(const Level& level)
     cairo_set_line_width(cr, 1);
     cairo_rectangle(cr, 0.5, 0.5, level.width - 1, level.height - 1);
     cairo_stroke(cr);
-    cairo_select_font_face(cr, kMenuFont, CAIRO_FONT_SLANT_NORMAL, CAIRO_FONT_WEIGHT_NORMAL);
+    cairo_set_font_face(cr, fontFace(kMenuFont, false, false));
     cairo_set_font_size(cr, kMenuFontSize);
     const MenuRef menu = level.menu;
     for (MenuItemIndex i = 1; i <= menu->items.size(); ++i) {

@@ -55,7 +55,7 @@ class Menus : public ::testing::Test {
     }
     void TearDown() override
     {
-        while (platform::headless::pendingPopUpAnswers() > 0) PopUpMenuSelect(top, 0, 0, 1);
+        while (top && platform::headless::pendingPopUpAnswers() > 0) PopUpMenuSelect(top, 0, 0, 1);
         DisposeMenu(top);
         DisposeMenu(sub);
     }
@@ -172,6 +172,18 @@ TEST_F(Menus, TheBackendSeesTheTreeAndTheAnchor)
     ASSERT_EQ(items[4].submenu->items.size(), 2u);
     EXPECT_EQ(items[4].submenu->items[1].mark, checkMark);
     EXPECT_FALSE(items[0].submenu);
+}
+
+TEST_F(Menus, AMenuDisposedOfWhileItIsOpenIsNoChoice)
+{
+    MenuRef open = top;
+    platform::headless::answerPopUp(GetMenuID(top), 1);
+    platform::headless::whilePoppedUp([&] {
+        DisposeMenu(top);
+        top = nullptr;
+    });
+    EXPECT_EQ(PopUpMenuSelect(open, 0, 0, 1), 0);
+    EXPECT_EQ(platform::headless::pendingPopUpAnswers(), 0u);
 }
 
 TEST_F(Menus, SizesFollowTheItems)

@@ -51,23 +51,18 @@ TEST(ScrollView, WheelsScrollTheSubviewWithinItsImage)
                                           {kEventClassScrollable, kEventScrollableScrollTo}};
     InstallEventHandler(GetControlEventTarget(pane), scrollable, 2, types, &state, nullptr);
 
+    const auto wheel = [&](EventMouseWheelAxis axis, SInt32 delta) {
+        platform::headless::wheel(window, 50, 50, axis, delta);
+        RunCurrentEventLoop(1);
+        return axis == kEventMouseWheelAxisY ? state.origin.y : state.origin.x;
+    };
     // Down three lines, up one, then far past either end.
-    platform::headless::wheel(window, 50, 50, kEventMouseWheelAxisY, -3);
-    RunCurrentEventLoop(1);
-    EXPECT_EQ(state.origin.y, 60);
-    platform::headless::wheel(window, 50, 50, kEventMouseWheelAxisY, 1);
-    RunCurrentEventLoop(1);
-    EXPECT_EQ(state.origin.y, 40);
-    platform::headless::wheel(window, 50, 50, kEventMouseWheelAxisY, -100);
-    RunCurrentEventLoop(1);
-    EXPECT_EQ(state.origin.y, 200);
-    platform::headless::wheel(window, 50, 50, kEventMouseWheelAxisY, 100);
-    RunCurrentEventLoop(1);
-    EXPECT_EQ(state.origin.y, 0);
+    EXPECT_EQ(wheel(kEventMouseWheelAxisY, -3), 60);
+    EXPECT_EQ(wheel(kEventMouseWheelAxisY, 1), 40);
+    EXPECT_EQ(wheel(kEventMouseWheelAxisY, -100), 200);
+    EXPECT_EQ(wheel(kEventMouseWheelAxisY, 100), 0);
     // Not the horizontal axis, which it was not made for.
-    platform::headless::wheel(window, 50, 50, kEventMouseWheelAxisX, -2);
-    RunCurrentEventLoop(1);
-    EXPECT_EQ(state.origin.x, 0);
+    EXPECT_EQ(wheel(kEventMouseWheelAxisX, -2), 0);
     EXPECT_EQ(state.infos, 4);
     DisposeWindow(window);
     platform::useRealClock();

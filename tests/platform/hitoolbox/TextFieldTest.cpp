@@ -84,6 +84,12 @@ class TextFieldTest : public ::testing::Test {
         platform::headless::keyUp(window, code, c, modifiers);
     }
     void run() { RunCurrentEventLoop(1); }
+    ControlRef focusedView() const
+    {
+        ControlRef focused = nullptr;
+        GetKeyboardFocus(window, &focused);
+        return focused;
+    }
 
     WindowRef window = nullptr;
     ControlRef field = nullptr;
@@ -98,9 +104,7 @@ TEST_F(TextFieldTest, TypingEditsTheTextAtTheCaret)
     EXPECT_EQ(textOf(field), "ab");
 
     focus();
-    ControlRef focused = nullptr;
-    GetKeyboardFocus(window, &focused);
-    EXPECT_EQ(focused, field);
+    EXPECT_EQ(focusedView(), field);
     type(kC, 'c');
     type(kD, 'd');
     type(kLeft, 0x1C);
@@ -218,9 +222,7 @@ TEST_F(TextFieldTest, ClicksPlaceTheCaretAndDragsSelect)
     platform::headless::mouseUp(window, 11, 30);
     type(kD, 'd');
     run();
-    ControlRef focused = nullptr;
-    GetKeyboardFocus(window, &focused);
-    EXPECT_EQ(focused, field);
+    EXPECT_EQ(focusedView(), field);
     EXPECT_EQ(textOf(field), "dab");
 
     // From the left edge to past the end.
@@ -244,18 +246,23 @@ TEST_F(TextFieldTest, ClicksPlaceTheCaretAndDragsSelect)
 
 TEST_F(TextFieldTest, TabMovesTheFocusOnToTheNextField)
 {
-    ControlRef second = nullptr;
-    const Rect bounds{45, 10, 58, 190};
-    CreateEditUnicodeTextControl(window, &bounds, nullptr, false, nullptr, &second);
+    // Alone, the field keeps it.
     focus();
     type(kTab, 0x09);
     type(kD, 'd');
     run();
-    ControlRef focused = nullptr;
-    GetKeyboardFocus(window, &focused);
-    EXPECT_EQ(focused, second);
+    EXPECT_EQ(focusedView(), field);
+    EXPECT_EQ(textOf(field), "abd");
+
+    ControlRef second = nullptr;
+    const Rect bounds{45, 10, 58, 190};
+    CreateEditUnicodeTextControl(window, &bounds, nullptr, false, nullptr, &second);
+    type(kTab, 0x09);
+    type(kD, 'd');
+    run();
+    EXPECT_EQ(focusedView(), second);
     EXPECT_EQ(textOf(second), "d");
-    EXPECT_EQ(textOf(field), "ab");
+    EXPECT_EQ(textOf(field), "abd");
 }
 
 TEST_F(TextFieldTest, TheTextIsDrawnWithACaretWhileFocused)
@@ -271,6 +278,14 @@ TEST_F(TextFieldTest, TheTextIsDrawnWithACaretWhileFocused)
     focus();
     RunCurrentEventLoop(0);
     EXPECT_GT(darkPixels(window, 10, 20, 190, 40), withText);
+    // Selected, the text lies on the highlight, and only there.
+    const ControlEditTextSelectionRec all{0, 2};
+    SetControlData(field, kControlEntireControl, kControlEditTextSelectionTag, sizeof all, &all);
+    RunCurrentEventLoop(0);
+    const uint32_t highlight = platform::headless::pixel(window, 13, 25);
+    EXPECT_NE(highlight, 0xFFFFFFFFu);
+    EXPECT_EQ(highlight & 0xFF, 0xFFu);
+    EXPECT_EQ(platform::headless::pixel(window, 60, 25), 0xFFFFFFFFu);
 
     const CFStringRef empty = CFSTR("");
     SetControlData(field, kControlEntireControl, kControlEditTextCFStringTag, sizeof empty, &empty);

@@ -28,8 +28,7 @@ void listen(WindowRef window, WindowEvents& events)
                                           {kEventClassWindow, kEventWindowDrawContent},
                                           {kEventClassWindow, kEventWindowActivated},
                                           {kEventClassWindow, kEventWindowDeactivated}};
-    InstallEventHandler(GetWindowEventTarget(window), recordWindowEvent, std::size(types), types, &events,
-                        nullptr);
+    InstallWindowEventHandler(window, recordWindowEvent, std::size(types), types, &events, nullptr);
 }
 
 class Windows : public ::testing::Test {
@@ -94,6 +93,27 @@ TEST_F(Windows, APlainWindowDrawsItsViewsOnUpdate)
     EXPECT_EQ(right.drawRegion.bottom, 55);
     EXPECT_EQ(right.drawRegion.right, 110);
     DisposeWindow(window);
+}
+
+OSStatus disposeWindow(EventHandlerCallRef, EventRef, void* userData)
+{
+    DisposeWindow(static_cast<WindowRef>(userData));
+    return noErr;
+}
+
+TEST_F(Windows, AViewMayDisposeOfItsWindowWhileDrawing)
+{
+    static const EventTypeSpec draw[] = {{kEventClassControl, kEventControlDraw}};
+    for (bool compositing : {true, false}) {
+        WindowRef window = compositing ? newTestWindow({100, 100, 200, 200}) : plainWindow();
+        TestView view;
+        viewClass.create(view, window, {10, 10, 50, 50});
+        InstallControlEventHandler(view.ref, disposeWindow, 1, draw, window, nullptr);
+        RunCurrentEventLoop(0);
+        RunCurrentEventLoop(0);
+        // Gone, and the loop went on without it.
+        EXPECT_EQ(GetWindowEventTarget(window), nullptr) << compositing;
+    }
 }
 
 TEST_F(Windows, UpdatesCanBeTakenFromTheQueueAndDrawingValidated)
@@ -185,7 +205,7 @@ TEST_F(Windows, AClickInAnInactiveWindowAsksTheViewUnderIt)
     viewClass.create(view, window, {10, 10, 50, 50});
     Activation activation{kDoNotActivateAndIgnoreClick};
     static const EventTypeSpec ask[] = {{kEventClassControl, kEventControlGetClickActivation}};
-    InstallEventHandler(GetControlEventTarget(view.ref), answerActivation, 1, ask, &activation, nullptr);
+    InstallControlEventHandler(view.ref, answerActivation, 1, ask, &activation, nullptr);
     const auto clicks = [&] {
         const auto kinds = view.kinds();
         return std::count(kinds.begin(), kinds.end(), kEventControlClick);
@@ -309,6 +329,43 @@ TEST_F(Windows, CopyBitsIntoAWindowPortShowsTheColoursAfterThePass)
     EXPECT_EQ(bytes[1], 0xFF);
     EXPECT_EQ(bytes[2], 0x80);
     EXPECT_EQ(bytes[3], 0x00);
+    DisposeGWorld(world);
+    DisposeWindow(window);
+}
+
+TEST_F(Windows, PortsConvertBetweenTheirOwnAndGlobalCoordinates)
+{
+    WindowRef window = newTestWindow({100, 40, 200, 140});
+    Point point{150, 130};
+    QDGlobalToLocalPoint(GetWindowPort(window), &point);
+    EXPECT_EQ(point.v, 50);
+    EXPECT_EQ(point.h, 90);
+    GrafPtr saved = nullptr;
+    GetPort(&saved);
+    SetPortWindowPort(window);
+    LocalToGlobal(&point);
+    EXPECT_EQ(point.v, 150);
+    EXPECT_EQ(point.h, 130);
+    SetPort(saved);
+
+    // Another port has its origin at the global one.
+    GWorldPtr world = nullptr;
+    const Rect area{0, 0, 4, 4};
+    NewGWorld(&world, 32, &area, nullptr, nullptr, 0);
+    QDGlobalToLocalPoint(world, &point);
+    EXPECT_EQ(point.h, 130);
+
+    // A context begun on the port is in sync; flushing the port shows it.
+    CGContextRef context = nullptr;
+    QDBeginCGContext(GetWindowPort(window), &context);
+    EXPECT_EQ(SyncCGContextOriginWithPort(context, GetWindowPort(window)), noErr);
+    EXPECT_EQ(SyncCGContextOriginWithPort(context, world), paramErr);
+    QDEndCGContext(GetWindowPort(window), &context);
+    RunCurrentEventLoop(0);
+    const unsigned presented = platform::headless::presentations(window);
+    QDFlushPortBuffer(GetWindowPort(window), nullptr);
+    RunCurrentEventLoop(0);
+    EXPECT_EQ(platform::headless::presentations(window), presented + 1);
     DisposeGWorld(world);
     DisposeWindow(window);
 }
