@@ -326,6 +326,8 @@ class X11Backend final : public platform::detail::WindowBackend {
     struct Shown {
         Window xid = 0;
         cairo_surface_t* surface = nullptr;
+        // The backing store at the backend's scale, when that is not 1.
+        cairo_surface_t* scaled = nullptr;
         // What the X11 window was last given.
         Rect bounds{};
         std::string title;
@@ -364,6 +366,7 @@ class X11Backend final : public platform::detail::WindowBackend {
     void destroy(Shown& s)
     {
         cairo_surface_destroy(s.surface);
+        if (s.scaled) cairo_surface_destroy(s.scaled);
         if (!s.gone) XDestroyWindow(display, s.xid);
     }
 
@@ -382,14 +385,30 @@ class X11Backend final : public platform::detail::WindowBackend {
         XFree(hints);
     }
 
-    // The backing store, each of its pixels a square of factor × factor.
+    // The backing store, each of its pixels a square of factor × factor,
+    // scaled in memory: Cairo scaling on the server keeps what it set up.
     void paint(WindowRef window, Shown& s)
     {
         cairo_surface_mark_dirty(window->backingStore);
+        cairo_surface_t* source = window->backingStore;
+        if (factor > 1) {
+            const int width = window->width() * factor, height = window->height() * factor;
+            if (!s.scaled || cairo_image_surface_get_width(s.scaled) != width ||
+                cairo_image_surface_get_height(s.scaled) != height) {
+                if (s.scaled) cairo_surface_destroy(s.scaled);
+                s.scaled = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, width, height);
+            }
+            cairo_t* cr = cairo_create(s.scaled);
+            cairo_scale(cr, factor, factor);
+            cairo_set_source_surface(cr, window->backingStore, 0, 0);
+            cairo_pattern_set_filter(cairo_get_source(cr), CAIRO_FILTER_NEAREST);
+            cairo_set_operator(cr, CAIRO_OPERATOR_SOURCE);
+            cairo_paint(cr);
+            cairo_destroy(cr);
+            source = s.scaled;
+        }
         cairo_t* cr = cairo_create(s.surface);
-        cairo_scale(cr, factor, factor);
-        cairo_set_source_surface(cr, window->backingStore, 0, 0);
-        cairo_pattern_set_filter(cairo_get_source(cr), CAIRO_FILTER_NEAREST);
+        cairo_set_source_surface(cr, source, 0, 0);
         cairo_set_operator(cr, CAIRO_OPERATOR_SOURCE);
         cairo_paint(cr);
         cairo_destroy(cr);

@@ -139,7 +139,11 @@ void X11PopUp::closeAfter(size_t level)
 
 void X11PopUp::draw(const Level& level)
 {
-    cairo_t* cr = cairo_create(level.surface);
+    // Text is drawn in memory: glyphs uploaded to the server would stay
+    // with Cairo's state for the display after it closes.
+    cairo_surface_t* image =
+        cairo_image_surface_create(CAIRO_FORMAT_RGB24, level.width * scale, level.height * scale);
+    cairo_t* cr = cairo_create(image);
     cairo_scale(cr, scale, scale);
     cairo_set_source_rgb(cr, kBackground, kBackground, kBackground);
     cairo_paint(cr);
@@ -184,6 +188,12 @@ void X11PopUp::draw(const Level& level)
         cairo_show_text(cr, right.c_str());
     }
     cairo_destroy(cr);
+    cr = cairo_create(level.surface);
+    cairo_set_source_surface(cr, image, 0, 0);
+    cairo_set_operator(cr, CAIRO_OPERATOR_SOURCE);
+    cairo_paint(cr);
+    cairo_destroy(cr);
+    cairo_surface_destroy(image);
     cairo_surface_flush(level.surface);
     XFlush(display);
 }
