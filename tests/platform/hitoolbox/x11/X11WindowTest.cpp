@@ -5,6 +5,7 @@
 #include <poll.h>
 
 #include "X11Test.h"
+#include "platform/hitoolbox/Appearance.h"
 
 // After gtest: X11's macros clash with its names.
 #include <X11/Xlib.h>
@@ -359,6 +360,33 @@ TEST_F(X11, EmbeddedWindowLivesInAForeignParentDrivenByItsLoop)
     DisposeWindow(window);
     windows.clear();
     EXPECT_TRUE(platform::windowsystem::choose(Kind::headless));
+}
+
+TEST_F(X11, KeyboardFocusActivatesAndTheThemeCursorIsShown)
+{
+    WindowRef window = newWindow({60, 100, 160, 260}, "focus");
+    ASSERT_TRUE(showsAt(100 + 5, 60 + 5, kBackground));
+    XServer& x = XServer::get();
+    Display* d = x.connection();
+    const Window other = XCreateSimpleWindow(d, DefaultRootWindow(d), 400, 300, 50, 50, 0, 0, 0);
+    XMapWindow(d, other);
+    XSync(d, False);
+    const std::string focusMine = "windowfocus --sync " + std::to_string(x.windowNamed("focus"));
+    ASSERT_EQ(xdotool(focusMine), 0);
+    ASSERT_EQ(xdotool("windowfocus --sync " + std::to_string(other)), 0);
+    EXPECT_TRUE(runUntil([&] { return !IsWindowActive(window); }));
+    ASSERT_EQ(xdotool(focusMine), 0);
+    EXPECT_TRUE(runUntil([&] { return IsWindowActive(window) != 0; }));
+
+    // Over the window, the cursor follows the theme cursor.
+    ASSERT_EQ(xdotool("mousemove 150 100"), 0);
+    SetThemeCursor(kThemeArrowCursor);
+    const XServer::CursorPicture arrow = x.cursor();
+    SetThemeCursor(kThemeIBeamCursor);
+    EXPECT_TRUE(runUntil([&] { return x.cursor() != arrow; }));
+    SetThemeCursor(kThemeArrowCursor);
+    EXPECT_TRUE(runUntil([&] { return x.cursor() == arrow; }));
+    XDestroyWindow(d, other);
 }
 
 TEST(WindowSystem, ChoosingWaitsForWindowsToGoAndFallsBackToHeadless)

@@ -16,6 +16,7 @@
 // After gtest: X11's macros clash with its names.
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
+#include <X11/extensions/Xfixes.h>
 
 extern char** environ;
 
@@ -130,6 +131,17 @@ XServer::Geometry XServer::geometry(XWindow window) const
     unsigned width = 0, height = 0, border = 0, depth = 0;
     if (!XGetGeometry(display, window, &root, &left, &top, &width, &height, &border, &depth)) return {};
     return {left, top, static_cast<int>(width), static_cast<int>(height)};
+}
+
+XServer::CursorPicture XServer::cursor() const
+{
+    XFixesCursorImage* image = XFixesGetCursorImage(display);
+    if (!image) return {};
+    CursorPicture shape{
+        image->width, image->height, image->xhot, image->yhot,
+        std::vector<unsigned long>(image->pixels, image->pixels + image->width * image->height)};
+    XFree(image);
+    return shape;
 }
 
 XWindow XServer::windowNamed(const std::string& title) const

@@ -10,6 +10,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 // Xlib's names, without its macros, which clash with gtest's.
 typedef struct _XDisplay Display;
@@ -34,6 +35,13 @@ class XServer {
     };
     // Relative to its parent; zeros for a window that is not there.
     Geometry geometry(XWindow window) const;
+    // What the pointer shows: its size, hot spot and pixels.
+    struct CursorPicture {
+        int width, height, x, y;
+        std::vector<unsigned long> pixels;
+        bool operator==(const CursorPicture&) const = default;
+    };
+    CursorPicture cursor() const;
     // The top-level window with this name, or 0.
     XWindow windowNamed(const std::string& title) const;
     // What a window manager sends when the window's close button is
