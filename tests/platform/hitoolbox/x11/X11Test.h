@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "../TestView.h"
-#include "XServer.h"
+#include "tests/support/XServer.h"
 #include "platform/hitoolbox/WindowSystem.h"
 
 using platform::windowsystem::Kind;

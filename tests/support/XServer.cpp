@@ -1,4 +1,4 @@
-#include "XServer.h"
+#include "tests/support/XServer.h"
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
