@@ -55,11 +55,17 @@ class CarbonViewTest : public ::testing::Test {
         windows.push_back(made);
         return made;
     }
+    // Creates the view `v` over the effect in the window (or `in`), inside
+    // its content view (or `parent`).
+    OSStatus create(OpenTestCarbonView& v, ControlRef& outPane, Float32Point location,
+                    Float32Point size = {400, 300}, ControlRef parent = nullptr, WindowRef in = nullptr)
+    {
+        return AudioUnitCarbonViewCreate(v.view(), effect.unit(), in ? in : window, parent ? parent : content,
+                                         &location, &size, &outPane);
+    }
     OSStatus create(Float32Point location, ControlRef parent = nullptr, WindowRef in = nullptr)
     {
-        const Float32Point size{400, 300};
-        return AudioUnitCarbonViewCreate(view.view(), effect.unit(), in ? in : window,
-                                         parent ? parent : content, &location, &size, &pane);
+        return create(view, pane, location, {400, 300}, parent, in);
     }
     TestCarbonView& object() const { return view.object(); }
     static Rect bounds(ControlRef control)
@@ -69,6 +75,15 @@ class CarbonViewTest : public ::testing::Test {
         return r;
     }
     static void run(double seconds) { RunCurrentEventLoop(seconds); }
+    // CreateUI ran once with these offsets; the controls reach (bottom, right).
+    void expectContents(CGFloat x, CGFloat y, int bottom, int right) const
+    {
+        ASSERT_EQ(object().offsets.size(), 1u);
+        EXPECT_EQ(object().offsets[0].x, x);
+        EXPECT_EQ(object().offsets[0].y, y);
+        EXPECT_EQ(object().GetBottomRight().v, bottom);
+        EXPECT_EQ(object().GetBottomRight().h, right);
+    }
     void click(CGFloat x, CGFloat y)
     {
         platform::headless::mouseDown(window, x, y);
@@ -128,11 +143,7 @@ TEST_F(CarbonViewTest, CompositingPaneAtItsLocationSizedToItsControls)
     EXPECT_EQ(object().GetEditAudioUnit(), effect.unit());
     EXPECT_EQ(object().GetCarbonWindow(), window);
     // Contents start at the pane's origin; the extent is theirs.
-    ASSERT_EQ(object().offsets.size(), 1u);
-    EXPECT_EQ(object().offsets[0].x, 0);
-    EXPECT_EQ(object().offsets[0].y, 0);
-    EXPECT_EQ(object().GetBottomRight().v, 40);
-    EXPECT_EQ(object().GetBottomRight().h, 100);
+    expectContents(0, 0, 40, 100);
     expectRect(bounds(pane), 30, 20, 70, 120);
     EXPECT_EQ(HIViewGetSuperview(object().controls[0]), pane);
     expectRect(bounds(object().controls[0]), 10, 5, 40, 45);
@@ -147,18 +158,13 @@ TEST_F(CarbonViewTest, APaneTheViewSizedItselfOrLeftEmptyKeepsItsSize)
 
     OpenTestCarbonView empty;
     ControlRef emptyPane = nullptr;
-    const Float32Point location{1, 2}, size{50, 50};
-    ASSERT_EQ(
-        AudioUnitCarbonViewCreate(empty.view(), effect.unit(), window, content, &location, &size, &emptyPane),
-        noErr);
+    ASSERT_EQ(create(empty, emptyPane, {1, 2}, {50, 50}), noErr);
     expectRect(bounds(emptyPane), 2, 1, 2, 1);
 }
 
 TEST_F(CarbonViewTest, NonCompositingPaneIsEmbeddedAndSizedToTheExtentLessTheOffsets)
 {
     WindowRef plain = newWindow(kWindowStandardHandlerAttribute);
-    ControlRef root = nullptr;
-    ASSERT_EQ(GetRootControl(plain, &root), noErr);
     const Rect holderBounds{0, 0, 150, 200};
     ControlRef holder = nullptr;
     CreateUserPaneControl(plain, &holderBounds, kControlSupportsEmbedding, &holder);
@@ -167,12 +173,8 @@ TEST_F(CarbonViewTest, NonCompositingPaneIsEmbeddedAndSizedToTheExtentLessTheOff
     ASSERT_EQ(create({20, 30}, holder, plain), noErr);
     EXPECT_FALSE(object().IsCompositWindow());
     EXPECT_EQ(HIViewGetSuperview(pane), holder);
-    ASSERT_EQ(object().offsets.size(), 1u);
-    EXPECT_EQ(object().offsets[0].x, 20);
-    EXPECT_EQ(object().offsets[0].y, 30);
     // Controls at (offset + frame): the extent is (70, 120), the pane 100 × 40.
-    EXPECT_EQ(object().GetBottomRight().v, 70);
-    EXPECT_EQ(object().GetBottomRight().h, 120);
+    expectContents(20, 30, 70, 120);
     expectRect(bounds(pane), 30, 20, 70, 120);
 
     // No scrolling outside compositing windows.
@@ -191,10 +193,7 @@ TEST_F(CarbonViewTest, PaneBoundsBeyond16BitsAreClampedFirst)
 
     OpenTestCarbonView wide;
     ControlRef widePane = nullptr;
-    const Float32Point location{-40000, 5}, huge{1e30f, -1e30f};
-    ASSERT_EQ(
-        AudioUnitCarbonViewCreate(wide.view(), effect.unit(), window, content, &location, &huge, &widePane),
-        noErr);
+    ASSERT_EQ(create(wide, widePane, {-40000, 5}, {1e30f, -1e30f}), noErr);
     expectRect(bounds(widePane), 5, -32768, 5, -32768);
 }
 
@@ -271,11 +270,8 @@ TEST_F(CarbonViewTest, TheTimerFiresOnTheVirtualClockAndIsMadeOnce)
     OpenTestCarbonView soon;
     soon.object().onCreateUI = [](TestCarbonView& v) { v.CreateEventLoopTimer(0, 10); };
     ControlRef soonPane = nullptr;
-    const Float32Point origin{0, 0};
     const CFAbsoluteTime start = CFAbsoluteTimeGetCurrent();
-    ASSERT_EQ(
-        AudioUnitCarbonViewCreate(soon.view(), effect.unit(), window, content, &origin, &origin, &soonPane),
-        noErr);
+    ASSERT_EQ(create(soon, soonPane, {0, 0}), noErr);
     run(0.004);
     EXPECT_TRUE(soon.object().ticks.empty());
     run(0.002);
@@ -410,10 +406,7 @@ TEST_F(CarbonViewTest, ClosingTheViewTakesEverythingItMadeAway)
         again.object().controlFrames = {{0, 0, 20, 40}};
         again.object().onCreateUI = [](TestCarbonView& v) { v.CreateEventLoopTimer(0.1f, 0.1f); };
         ControlRef againPane = nullptr;
-        const Float32Point origin{0, 0};
-        ASSERT_EQ(AudioUnitCarbonViewCreate(again.view(), effect.unit(), window, content, &origin, &origin,
-                                            &againPane),
-                  noErr);
+        ASSERT_EQ(create(again, againPane, {0, 0}), noErr);
         run(0.15);
     }
 }

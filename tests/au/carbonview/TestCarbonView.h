@@ -5,10 +5,9 @@
 // a record of the timer's ticks.
 
 #include <functional>
-#include <stdexcept>
 #include <vector>
 
-#include "au/ComponentEntryPoint.h"
+#include "OpenedComponent.h"
 #include "au/carbonview/AUCarbonViewBase.h"
 
 class TestCarbonView : public AUCarbonViewBase {
@@ -48,36 +47,11 @@ class TestCarbonView : public AUCarbonViewBase {
     int* destroyed = nullptr;
 };
 
-// Registers TestCarbonView once; an instance open for the scope (or until
-// close()).
-class OpenTestCarbonView {
+class OpenTestCarbonView : public OpenedComponent<TestCarbonView> {
   public:
     OpenTestCarbonView()
+        : OpenedComponent(kAudioUnitCarbonViewComponentType, FourCharCode("view"), "TestCarbonView")
     {
-        static const Component component = [] {
-            const ComponentDescription description{kAudioUnitCarbonViewComponentType, FourCharCode("view"),
-                                                   FourCharCode("Vok "), 0, 0};
-            return RegisterComponent(&description, ComponentEntryPoint<TestCarbonView>::Dispatch,
-                                     "TestCarbonView");
-        }();
-        if (OpenAComponent(component, &instance) != noErr) throw std::runtime_error("open failed");
     }
-    ~OpenTestCarbonView() { close(); }
-    OpenTestCarbonView(const OpenTestCarbonView&) = delete;
-    OpenTestCarbonView& operator=(const OpenTestCarbonView&) = delete;
-
-    void close()
-    {
-        if (instance) CloseComponent(instance);
-        instance = nullptr;
-    }
-    AudioUnitCarbonView view() const { return instance; }
-    TestCarbonView& object() const
-    {
-        return *static_cast<TestCarbonView*>(
-            reinterpret_cast<ComponentBase*>(GetComponentInstanceStorage(instance)));
-    }
-
-  private:
-    AudioUnitCarbonView instance = nullptr;
+    AudioUnitCarbonView view() const { return instance(); }
 };

@@ -5,10 +5,9 @@
 
 #include <cstddef>
 #include <cstring>
-#include <stdexcept>
 
+#include "OpenedComponent.h"
 #include "au/AUBase.h"
-#include "au/ComponentEntryPoint.h"
 
 class ViewedEffect : public AUBase {
   public:
@@ -99,25 +98,8 @@ class ViewedEffect : public AUBase {
     }
 };
 
-// Registers ViewedEffect once; an instance open for the scope.
-class OpenViewedEffect {
+class OpenViewedEffect : public OpenedComponent<ViewedEffect> {
   public:
-    OpenViewedEffect()
-    {
-        static const Component component = [] {
-            const ComponentDescription description{kAudioUnitType_Effect, FourCharCode("view"),
-                                                   FourCharCode("Vok "), 0, 0};
-            return RegisterComponent(&description, ComponentEntryPoint<ViewedEffect>::Dispatch,
-                                     "ViewedEffect");
-        }();
-        if (OpenAComponent(component, &instance) != noErr) throw std::runtime_error("open failed");
-    }
-    ~OpenViewedEffect() { CloseComponent(instance); }
-    OpenViewedEffect(const OpenViewedEffect&) = delete;
-    OpenViewedEffect& operator=(const OpenViewedEffect&) = delete;
-
-    AudioUnit unit() const { return instance; }
-
-  private:
-    AudioUnit instance = nullptr;
+    OpenViewedEffect() : OpenedComponent(kAudioUnitType_Effect, FourCharCode("view"), "ViewedEffect") {}
+    AudioUnit unit() const { return instance(); }
 };
