@@ -132,7 +132,8 @@ TEST_F(CAAUParameterTest, CopiesKeepTheirOwnReferences)
         copy = mode;
         copy = frequency; // releases what it held from mode
         copy = mode;
-        copy = copy;
+        const CAAUParameter& itself = copy;
+        copy = itself;
     }
     CAAUParameter second(copy);
     EXPECT_EQ(text(copy.GetName()), "Mode");
