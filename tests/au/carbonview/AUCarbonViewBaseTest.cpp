@@ -156,7 +156,9 @@ TEST_F(CarbonViewTest, APaneTheViewSizedItselfOrLeftEmptyKeepsItsSize)
     ASSERT_EQ(create({5, 5}), noErr);
     expectRect(bounds(pane), 5, 5, 205, 305);
 
+    // Nothing to embed: no extent, so the pane stays empty.
     OpenTestCarbonView empty;
+    empty.object().onCreateUI = [](TestCarbonView& v) { EXPECT_EQ(v.EmbedControl(nullptr), paramErr); };
     ControlRef emptyPane = nullptr;
     ASSERT_EQ(create(empty, emptyPane, {1, 2}, {50, 50}), noErr);
     expectRect(bounds(emptyPane), 2, 1, 2, 1);
