@@ -127,6 +127,8 @@ void AUCarbonViewBase::SizePane(Float32 width, Float32 height)
 
 OSStatus AUCarbonViewBase::EmbedControl(ControlRef control)
 {
+    // Nothing to embed (an editor whose frame made no view): no extent.
+    if (control == nullptr || mCarbonPane == nullptr) return paramErr;
     Rect bounds;
     GetControlBounds(control, &bounds);
     mBottomRight.v = std::max(mBottomRight.v, bounds.bottom);

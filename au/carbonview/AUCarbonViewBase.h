@@ -35,7 +35,8 @@ class AUCarbonViewBase : public ComponentBase, public CarbonEventHandler {
     bool HandleEvent(EventHandlerCallRef callRef, EventRef event) override;
     virtual void RespondToEventTimer(EventLoopTimerRef timer);
 
-    // Adds the control to the pane, raising the contents' extent to it.
+    // Adds the control to the pane, raising the contents' extent to it;
+    // paramErr, and nothing changed, without a control or a pane.
     OSStatus EmbedControl(ControlRef control);
     // Once: a timer on the main event loop, first after `delay` (at least
     // 0.005 s), then every `interval`.

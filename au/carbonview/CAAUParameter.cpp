@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <utility>
 
 namespace {
 
@@ -17,51 +18,34 @@ short IndexedCount(const AudioUnitParameterInfo& info)
 
 CFStringRef UnitTag(AudioUnitParameterUnit unit)
 {
-    switch (unit) {
-    case kAudioUnitParameterUnit_Boolean:
-        return CFSTR("T/F");
-    case kAudioUnitParameterUnit_Percent:
-    case kAudioUnitParameterUnit_EqualPowerCrossfade:
-        return CFSTR("%");
-    case kAudioUnitParameterUnit_Seconds:
-        return CFSTR("Secs");
-    case kAudioUnitParameterUnit_SampleFrames:
-        return CFSTR("Samps");
-    case kAudioUnitParameterUnit_Phase:
-    case kAudioUnitParameterUnit_Degrees:
-        return CFSTR("Degr.");
-    case kAudioUnitParameterUnit_Hertz:
-        return CFSTR("Hz");
-    case kAudioUnitParameterUnit_Cents:
-    case kAudioUnitParameterUnit_AbsoluteCents:
-        return CFSTR("Cents");
-    case kAudioUnitParameterUnit_RelativeSemiTones:
-        return CFSTR("S-T");
-    case kAudioUnitParameterUnit_MIDINoteNumber:
-    case kAudioUnitParameterUnit_MIDIController:
-        return CFSTR("MIDI");
-    case kAudioUnitParameterUnit_Decibels:
-        return CFSTR("dB");
-    case kAudioUnitParameterUnit_LinearGain:
-    case kAudioUnitParameterUnit_MixerFaderCurve1:
-        return CFSTR("Gain");
-    case kAudioUnitParameterUnit_Pan:
-        return CFSTR("L/R");
-    case kAudioUnitParameterUnit_Meters:
-        return CFSTR("Mtrs");
-    case kAudioUnitParameterUnit_Octaves:
-        return CFSTR("8ve");
-    case kAudioUnitParameterUnit_BPM:
-        return CFSTR("BPM");
-    case kAudioUnitParameterUnit_Beats:
-        return CFSTR("Beats");
-    case kAudioUnitParameterUnit_Milliseconds:
-        return CFSTR("msecs");
-    case kAudioUnitParameterUnit_Ratio:
-        return CFSTR("Ratio");
-    default:
-        return nullptr;
-    }
+    static const std::pair<AudioUnitParameterUnit, CFStringRef> tags[] = {
+        {kAudioUnitParameterUnit_Boolean, CFSTR("T/F")},
+        {kAudioUnitParameterUnit_Percent, CFSTR("%")},
+        {kAudioUnitParameterUnit_EqualPowerCrossfade, CFSTR("%")},
+        {kAudioUnitParameterUnit_Seconds, CFSTR("Secs")},
+        {kAudioUnitParameterUnit_SampleFrames, CFSTR("Samps")},
+        {kAudioUnitParameterUnit_Phase, CFSTR("Degr.")},
+        {kAudioUnitParameterUnit_Degrees, CFSTR("Degr.")},
+        {kAudioUnitParameterUnit_Hertz, CFSTR("Hz")},
+        {kAudioUnitParameterUnit_Cents, CFSTR("Cents")},
+        {kAudioUnitParameterUnit_AbsoluteCents, CFSTR("Cents")},
+        {kAudioUnitParameterUnit_RelativeSemiTones, CFSTR("S-T")},
+        {kAudioUnitParameterUnit_MIDINoteNumber, CFSTR("MIDI")},
+        {kAudioUnitParameterUnit_MIDIController, CFSTR("MIDI")},
+        {kAudioUnitParameterUnit_Decibels, CFSTR("dB")},
+        {kAudioUnitParameterUnit_LinearGain, CFSTR("Gain")},
+        {kAudioUnitParameterUnit_MixerFaderCurve1, CFSTR("Gain")},
+        {kAudioUnitParameterUnit_Pan, CFSTR("L/R")},
+        {kAudioUnitParameterUnit_Meters, CFSTR("Mtrs")},
+        {kAudioUnitParameterUnit_Octaves, CFSTR("8ve")},
+        {kAudioUnitParameterUnit_BPM, CFSTR("BPM")},
+        {kAudioUnitParameterUnit_Beats, CFSTR("Beats")},
+        {kAudioUnitParameterUnit_Milliseconds, CFSTR("msecs")},
+        {kAudioUnitParameterUnit_Ratio, CFSTR("Ratio")},
+    };
+    for (const auto& [tagged, tag] : tags)
+        if (tagged == unit) return tag;
+    return nullptr;
 }
 
 // Units whose values are whole numbers.
