@@ -79,8 +79,9 @@ OSStatus AUCarbonViewBase::CreateCarbonView(AudioUnit editedUnit, WindowRef wind
     if (created != noErr) return created;
     outControl = mCarbonPane;
 
-    static const EventTypeSpec paneClick[] = {{kEventClassControl, kEventControlClick}};
-    WantEventTypes(GetControlEventTarget(mCarbonPane), 1, paneClick);
+    static const EventTypeSpec paneEvents[] = {{kEventClassControl, kEventControlClick},
+                                               {kEventClassControl, kEventControlDispose}};
+    WantEventTypes(GetControlEventTarget(mCarbonPane), 2, paneEvents);
 
     if (mIsCompositWindow) {
         HIViewAddSubview(parentControl, mCarbonPane);
@@ -139,11 +140,20 @@ OSStatus AUCarbonViewBase::EmbedControl(ControlRef control)
 bool AUCarbonViewBase::HandleEvent(EventHandlerCallRef, EventRef event)
 {
     const UInt32 eventClass = GetEventClass(event), kind = GetEventKind(event);
-    if (eventClass == kEventClassControl && kind == kEventControlClick) {
-        ControlRef clicked = nullptr;
-        GetEventParameter(event, kEventParamDirectObject, typeControlRef, nullptr, sizeof clicked, nullptr,
-                          &clicked);
-        if (clicked != mCarbonPane) return false;
+    if (eventClass == kEventClassControl) {
+        ControlRef control = nullptr;
+        GetEventParameter(event, kEventParamDirectObject, typeControlRef, nullptr, sizeof control, nullptr,
+                          &control);
+        if (control != mCarbonPane) return false;
+        if (kind == kEventControlDispose) {
+            // The host disposed of the pane (with its window, say) before
+            // closing the view: it is no longer ours to dispose of, and its
+            // handler goes with it.
+            ForgetEventTarget(GetControlEventTarget(mCarbonPane));
+            mCarbonPane = nullptr;
+            return false;
+        }
+        if (kind != kEventControlClick) return false;
         ClearKeyboardFocus(mCarbonWindow);
         return true;
     }

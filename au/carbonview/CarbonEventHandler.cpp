@@ -28,6 +28,11 @@ void CarbonEventHandler::RemoveEventHandlers()
     CFDictionaryRemoveAllValues(mHandlers);
 }
 
+void CarbonEventHandler::ForgetEventTarget(EventTargetRef target)
+{
+    if (mHandlers) CFDictionaryRemoveValue(mHandlers, target);
+}
+
 OSStatus CarbonEventHandler::TheEventHandler(EventHandlerCallRef callRef, EventRef event, void* userData)
 {
     return static_cast<CarbonEventHandler*>(userData)->HandleEvent(callRef, event) ? noErr

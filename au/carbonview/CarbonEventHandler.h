@@ -22,6 +22,8 @@ class CarbonEventHandler {
     // Removes every handler installed so far; a subclass calls it before the
     // targets they sit on go away.
     void RemoveEventHandlers();
+    // Forgets the handler on a target that is going away, taking it along.
+    void ForgetEventTarget(EventTargetRef target);
 
   private:
     static OSStatus TheEventHandler(EventHandlerCallRef callRef, EventRef event, void* userData);

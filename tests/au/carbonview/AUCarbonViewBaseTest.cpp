@@ -413,6 +413,22 @@ TEST_F(CarbonViewTest, ClosingTheViewTakesEverythingItMadeAway)
     }
 }
 
+TEST_F(CarbonViewTest, AHostThatDisposesOfTheWindowFirstLeavesTheViewNothingToDisposeOf)
+{
+    int destroyed = 0;
+    object().destroyed = &destroyed;
+    object().controlFrames = {{0, 0, 20, 40}};
+    ASSERT_EQ(create({10, 10}), noErr);
+    // Only the pane's own disposal counts, not a control's inside it.
+    DisposeControl(object().controls[0]);
+    EXPECT_EQ(object().GetCarbonPane(), pane);
+    DisposeWindow(window);
+    windows.erase(windows.begin());
+    EXPECT_EQ(object().GetCarbonPane(), nullptr);
+    view.close();
+    EXPECT_EQ(destroyed, 1);
+}
+
 TEST_F(CarbonViewTest, OpeningAndClosingWithoutCreatingMakesNothing)
 {
     int destroyed = 0;

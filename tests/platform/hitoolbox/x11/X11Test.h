@@ -10,8 +10,8 @@
 #include <vector>
 
 #include "../TestView.h"
-#include "tests/support/XServer.h"
 #include "platform/hitoolbox/WindowSystem.h"
+#include "tests/support/XServer.h"
 
 using platform::windowsystem::Kind;
 
