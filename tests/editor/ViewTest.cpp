@@ -230,6 +230,16 @@ TEST_F(View, ClosingWhileChangesArePendingCallsNothingClosed)
     EXPECT_FALSE(hostEvents.empty());
 }
 
+TEST_F(View, ClosingAfterTheHostDisposedOfTheWindowTouchesNothingFreed)
+{
+    ASSERT_EQ(createView(), noErr);
+    run(1.1);
+    testWindow.reset();
+    window = nullptr;
+    EXPECT_EQ(CloseComponent(view), noErr);
+    view = nullptr;
+}
+
 TEST_F(View, OpeningAndClosingManyTimesLeavesNothingInTheWindow)
 {
     for (int i = 0; i < 12; ++i) {
