@@ -68,14 +68,13 @@ void useTestArtwork()
     static const TestBundle bundle;
 }
 
-TestWindow::TestWindow(int width, int height)
+TestWindow::TestWindow(int width, int height, bool compositing)
 {
     platform::useVirtualClock(0);
     const Rect bounds{100, 100, SInt16(100 + height), SInt16(100 + width)};
-    EXPECT_EQ(CreateNewWindow(kDocumentWindowClass,
-                              kWindowCompositingAttribute | kWindowStandardHandlerAttribute, &bounds,
-                              &window),
-              noErr);
+    const WindowAttributes attributes =
+        (compositing ? kWindowCompositingAttribute : kWindowNoAttributes) | kWindowStandardHandlerAttribute;
+    EXPECT_EQ(CreateNewWindow(kDocumentWindowClass, attributes, &bounds, &window), noErr);
     ShowWindow(window);
 }
 

@@ -50,7 +50,7 @@ void useTestArtwork();
 // with the real clock back, when it goes.
 class TestWindow {
   public:
-    TestWindow(int width, int height);
+    TestWindow(int width, int height, bool compositing = true);
     ~TestWindow();
     TestWindow(const TestWindow&) = delete;
     TestWindow& operator=(const TestWindow&) = delete;

@@ -51,6 +51,25 @@ TEST_F(View, PaneAndEditorAreAsLargeAsTheBackground)
     EXPECT_EQ(rect.bottom - rect.top, kUnit.height);
 }
 
+TEST_F(View, InAWindowThatDoesNotCompositeThePaneIsWhereTheHostPutsItAndTheEditorDraws)
+{
+    testWindow = std::make_unique<TestWindow>(kWindowWidth, kWindowHeight, false);
+    window = *testWindow;
+    const Float32Point location{20, 30}, size{0, 0};
+    ASSERT_EQ(AudioUnitCarbonViewCreate(view, unit, window, testWindow->content(), &location, &size, &pane),
+              noErr);
+    Rect bounds;
+    GetControlBounds(pane, &bounds);
+    EXPECT_EQ(bounds.left, 20);
+    EXPECT_EQ(bounds.top, 30);
+    EXPECT_EQ(bounds.right - bounds.left, kUnit.width);
+    EXPECT_EQ(bounds.bottom - bounds.top, kUnit.height);
+    run(1.2);
+    // The view ignores the offsets it is given: the editor keeps its own
+    // place, the window's origin.
+    EXPECT_EQ(pixel(10, 10), kUnit.backgroundAt10);
+}
+
 TEST_F(View, TheEditorStartsWithTheUnitsValues)
 {
     AudioUnitSetParameter(unit, kUnit.knobTag, kAudioUnitScope_Global, 0, 0.25f, 0);
