@@ -47,7 +47,7 @@ std::unique_ptr<Canvas> background()
     art.rule(18, 97.5, kWidth - 18, 97.5);
     art.well(kMenuLeft, kMenuTop, kMenuWidth, kMenuHeight);
     art.print("SYNC", kMenuLeft + kMenuWidth + 9, kMenuTop + 11, kLabelStyle, Align::Left);
-    art.title("Flanger", "Unit", kKnobs[6].left + kKnob, kHeight - 16, kLook);
+    art.title("Flanger", "Unit", kKnobs[6].left + kKnob, kHeight - 16, Align::Right, kLook);
     return canvas;
 }
 

@@ -135,15 +135,15 @@ void PanelArt::well(double left, double top, double width, double height) const
     cairo_pattern_destroy(rim);
 }
 
-void PanelArt::title(const std::string& bold, const std::string& light, double right, double baseline,
-                     const PanelLook& look) const
+void PanelArt::title(const std::string& bold, const std::string& light, double x, double baseline,
+                     Align align, const PanelLook& look) const
 {
     const TextStyle strong{19, true, rgb(226, 229, 234)};
     const TextStyle faint{19, false, look.accent};
-    const double lightWidth = canvas.textWidth(light, faint);
-    const double gap = 0;
-    print(light, right, baseline, faint, Align::Right);
-    print(bold, std::round(right - lightWidth - gap), baseline, strong, Align::Right);
+    const double boldWidth = canvas.textWidth(bold, strong);
+    const double left = std::round(align == Align::Left ? x : x - boldWidth - canvas.textWidth(light, faint));
+    print(bold, left, baseline, strong, Align::Left);
+    print(light, left + boldWidth, baseline, faint, Align::Left);
 }
 
 void PanelArt::rule(double x1, double y1, double x2, double y2) const

@@ -31,8 +31,9 @@ class PanelArt {
     void socket(double cx, double cy, double r) const;
     // A recess a few pixels larger than the rectangle it frames.
     void well(double left, double top, double width, double height) const;
-    // The unit's name, its first part bold, the rest light, ending at x.
-    void title(const std::string& bold, const std::string& light, double right, double baseline,
+    // The unit's name, its first part bold, the rest light in the accent
+    // colour, starting (Left) or ending (Right) at x.
+    void title(const std::string& bold, const std::string& light, double x, double baseline, Align align,
                const PanelLook& look) const;
     // An engraved line, dark with a lit edge below it.
     void rule(double x1, double y1, double x2, double y2) const;

@@ -34,7 +34,7 @@ const RingLook kRingLook{kRing, 59.5, 49.5, kFrequencyAccent};
 constexpr int kLabelBaseline = kSmallTop + kSmall + 13;
 
 // What the unit does, drawn small: a flat line and the response tilted
-// about the corner.
+// about the corner, low frequencies left.
 void emblem(const Canvas& canvas, double cx, double cy)
 {
     cairo_t* cr = canvas.cr();
@@ -67,8 +67,8 @@ void emblem(const Canvas& canvas, double cx, double cy)
     cairo_fill(cr);
     cairo_restore(cr);
     const TextStyle caption{8, true, kCaption, 2};
-    PanelArt(canvas).print("TILT", cx - half, cy + 30, caption, Align::Left);
-    PanelArt(canvas).print("EQUALISER", cx + half, cy + 30, caption, Align::Right);
+    PanelArt(canvas).print("LOW", cx - half, cy + 30, caption, Align::Left);
+    PanelArt(canvas).print("HIGH", cx + half, cy + 30, caption, Align::Right);
 }
 
 std::unique_ptr<Canvas> background()
@@ -78,7 +78,7 @@ std::unique_ptr<Canvas> background()
     art.panel(kLook);
     for (const auto& [x, y] : {std::pair{9, 9}, {kWidth - 9, 9}, {9, kHeight - 9}, {kWidth - 9, kHeight - 9}})
         art.screw(x, y, 0.4 + x * 0.013 + y * 0.017);
-    art.title("TiltEq", "Unit", kWidth - 22, 34, kLook);
+    art.title("TiltEq", "Unit", kSmallKnobs[0].left, 36, Align::Left, kLook);
 
     const double cx = kRingLeft + kRing / 2.0, cy = kRingTop + kRing / 2.0;
     art.socket(cx, cy, kRing / 2.0);
