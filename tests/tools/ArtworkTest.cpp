@@ -15,6 +15,7 @@
 #include <memory>
 #include <ostream>
 #include <string>
+#include <tuple>
 
 namespace {
 
@@ -250,6 +251,31 @@ TEST(Artwork, EveryRunWritesTheSameBytes)
         EXPECT_EQ(files, std::string(unit) == "flanger" ? 2 : 5);
     }
     fs::remove_all(scratch);
+}
+
+bool samePixel(const Pixel& p, const Pixel& q)
+{
+    return p.r == q.r && p.g == q.g && p.b == q.b;
+}
+
+// The preview is the panel with the controls drawn at their places.
+TEST(Artwork, PreviewIsThePanelWithItsControls)
+{
+    const fs::path file =
+        fs::temp_directory_path() / ("artwork-preview-" + std::to_string(::getpid()) + ".png");
+    for (const auto& [unit, bundle, x, y] : {std::tuple{"flanger", "FlangerUnit.component", 27 + 24, 26 + 24},
+                                             {"tilteq", "TiltEqUnit.component", 200, 122}}) {
+        const std::string command = std::string(ARTWORK_PROGRAM) + " preview " + unit + " " + file.string();
+        ASSERT_EQ(std::system(command.c_str()), 0) << command;
+        const Image preview(file), background = bitmap(bundle, 128);
+        ASSERT_TRUE(preview.loaded());
+        EXPECT_EQ(preview.width(), background.width());
+        EXPECT_EQ(preview.height(), background.height());
+        EXPECT_TRUE(samePixel(preview.at(3, 3), background.at(3, 3)));
+        // A knob's centre.
+        EXPECT_FALSE(samePixel(preview.at(x, y), background.at(x, y))) << unit;
+    }
+    fs::remove(file);
 }
 
 TEST(Artwork, RefusesAnUnknownEditorAndAFolderItCannotWrite)
