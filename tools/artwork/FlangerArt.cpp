@@ -24,6 +24,22 @@ const PanelLook kLook{rgb(44, 47, 53), rgb(27, 29, 33), rgb(64, 200, 224), 0x5ee
 
 const KnobLook kKnobLook{kKnob, 24, 20.5, 15.5, 5, 13, 2, 0, false, kLook.accent};
 
+// The sweep, drawn small: the two channels' triangle waves, one a little
+// behind the other.
+void sweeps(const PanelArt& art, double left, double right, double middle)
+{
+    constexpr double depth = 6, period = 70;
+    for (const double phase : {0.2, 0.0}) {
+        std::vector<std::pair<double, double>> wave;
+        for (double x = left; x <= right; x += 1) {
+            const double t = (x - left) / period + phase;
+            const double triangle = 4 * std::abs(t - std::floor(t) - 0.5) - 1;
+            wave.emplace_back(x, middle + depth * triangle);
+        }
+        art.glowLine(wave, phase == 0 ? kLook.accent : kCaption);
+    }
+}
+
 std::unique_ptr<Canvas> background()
 {
     auto canvas = std::make_unique<Canvas>(kWidth, kHeight, false);
@@ -47,6 +63,7 @@ std::unique_ptr<Canvas> background()
     art.rule(18, 97.5, kWidth - 18, 97.5);
     art.well(kMenuLeft, kMenuTop, kMenuWidth, kMenuHeight);
     art.print("SYNC", kMenuLeft + kMenuWidth + 9, kMenuTop + 11, kLabelStyle, Align::Left);
+    sweeps(art, 160, 300, kMenuTop + kMenuHeight / 2.0);
     art.title("Flanger", "Unit", kKnobs[6].left + kKnob, kHeight - 16, Align::Right, kLook);
     return canvas;
 }

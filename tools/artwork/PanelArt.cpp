@@ -146,6 +146,23 @@ void PanelArt::title(const std::string& bold, const std::string& light, double x
     print(light, left + boldWidth, baseline, faint, Align::Left);
 }
 
+void PanelArt::glowLine(const std::vector<std::pair<double, double>>& points, const Rgb& colour) const
+{
+    cairo_t* cr = canvas.cr();
+    cairo_save(cr);
+    cairo_set_line_cap(cr, CAIRO_LINE_CAP_ROUND);
+    cairo_set_line_join(cr, CAIRO_LINE_JOIN_ROUND);
+    cairo_new_path(cr);
+    for (const auto& [x, y] : points) cairo_line_to(cr, x, y);
+    cairo_set_line_width(cr, 4);
+    canvas.setSource(colour, 0.15);
+    cairo_stroke_preserve(cr);
+    cairo_set_line_width(cr, 1.5);
+    canvas.setSource(colour, 0.85);
+    cairo_stroke(cr);
+    cairo_restore(cr);
+}
+
 void PanelArt::rule(double x1, double y1, double x2, double y2) const
 {
     cairo_t* cr = canvas.cr();

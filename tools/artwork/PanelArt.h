@@ -5,6 +5,8 @@
 // the unit's name and the controls' labels.
 
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "tools/artwork/Canvas.h"
 
@@ -35,6 +37,9 @@ class PanelArt {
     // colour, starting (Left) or ending (Right) at x.
     void title(const std::string& bold, const std::string& light, double x, double baseline, Align align,
                const PanelLook& look) const;
+    // A line through points, lit in colour with a soft glow round it, as on
+    // a screen.
+    void glowLine(const std::vector<std::pair<double, double>>& points, const Rgb& colour) const;
     // An engraved line, dark with a lit edge below it.
     void rule(double x1, double y1, double x2, double y2) const;
     // Text with a dark copy one pixel under it, which lifts it off the grain.

@@ -47,28 +47,17 @@ void emblem(const Canvas& canvas, double cx, double cy)
     cairo_line_to(cr, cx + half, cy + 0.5);
     canvas.setSource(kCaption, 0.5);
     cairo_stroke(cr);
-    cairo_set_dash(cr, nullptr, 0, 0);
-    cairo_set_line_cap(cr, CAIRO_LINE_CAP_ROUND);
-    for (double x = -half; x <= half; x += 1) {
-        const double y = cy - rise * std::tanh(x / 16);
-        if (x == -half)
-            cairo_move_to(cr, cx + x, y);
-        else
-            cairo_line_to(cr, cx + x, y);
-    }
-    cairo_set_line_width(cr, 4);
-    canvas.setSource(kLook.accent, 0.15);
-    cairo_stroke_preserve(cr);
-    cairo_set_line_width(cr, 1.5);
-    canvas.setSource(kLook.accent, 0.85);
-    cairo_stroke(cr);
+    cairo_restore(cr);
+    const PanelArt art(canvas);
+    std::vector<std::pair<double, double>> response;
+    for (double x = -half; x <= half; x += 1) response.emplace_back(cx + x, cy - rise * std::tanh(x / 16));
+    art.glowLine(response, kLook.accent);
     cairo_arc(cr, cx, cy, 2.5, 0, 2 * 3.14159265358979323846);
     canvas.setSource(kFrequencyAccent);
     cairo_fill(cr);
-    cairo_restore(cr);
     const TextStyle caption{8, true, kCaption, 2};
-    PanelArt(canvas).print("LOW", cx - half, cy + 30, caption, Align::Left);
-    PanelArt(canvas).print("HIGH", cx + half, cy + 30, caption, Align::Right);
+    art.print("LOW", cx - half, cy + 30, caption, Align::Left);
+    art.print("HIGH", cx + half, cy + 30, caption, Align::Right);
 }
 
 std::unique_ptr<Canvas> background()
