@@ -12,13 +12,6 @@
 
 using toolkit::test::pixelAt;
 
-// Fontconfig keeps what it allocates for the fonts it matched until the
-// process ends: reachable to it, a leak to the leak checker.
-extern "C" const char* __lsan_default_suppressions()
-{
-    return "leak:libfontconfig.so\n";
-}
-
 namespace {
 
 // An editor's panel in two off-screen contexts: `panel` holds only the

@@ -6,6 +6,29 @@
 
 namespace artwork {
 
+namespace {
+
+cairo_pattern_t* withStops(cairo_pattern_t* gradient, std::initializer_list<Stop> stops)
+{
+    for (const Stop& stop : stops)
+        cairo_pattern_add_color_stop_rgba(gradient, stop.at, stop.colour.r, stop.colour.g, stop.colour.b,
+                                          stop.alpha);
+    return gradient;
+}
+
+} // namespace
+
+cairo_pattern_t* vertical(double top, double bottom, std::initializer_list<Stop> stops)
+{
+    return withStops(cairo_pattern_create_linear(0, top, 0, bottom), stops);
+}
+
+cairo_pattern_t* radial(double x0, double y0, double r0, double x1, double y1, double r1,
+                        std::initializer_list<Stop> stops)
+{
+    return withStops(cairo_pattern_create_radial(x0, y0, r0, x1, y1, r1), stops);
+}
+
 Canvas::Canvas(int width, int height, bool alpha)
     : image(cairo_image_surface_create(alpha ? CAIRO_FORMAT_ARGB32 : CAIRO_FORMAT_RGB24, width, height)),
       context(cairo_create(image))
@@ -68,6 +91,20 @@ std::vector<double> Canvas::letterPositions(const std::string& text, const TextS
     }
     positions.push_back(x - (text.empty() ? 0 : std::round(style.tracking)));
     return positions;
+}
+
+void Canvas::fill(cairo_pattern_t* gradient) const
+{
+    cairo_set_source(context, gradient);
+    cairo_fill(context);
+    cairo_pattern_destroy(gradient);
+}
+
+void Canvas::stroke(cairo_pattern_t* gradient) const
+{
+    cairo_set_source(context, gradient);
+    cairo_stroke(context);
+    cairo_pattern_destroy(gradient);
 }
 
 double Canvas::textWidth(const std::string& text, const TextStyle& style) const

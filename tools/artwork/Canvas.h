@@ -6,6 +6,7 @@
 #include <cairo.h>
 
 #include <cstdint>
+#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -19,6 +20,22 @@ constexpr Rgb rgb(int r, int g, int b)
 {
     return {r / 255.0, g / 255.0, b / 255.0};
 }
+
+inline constexpr Rgb kBlack = rgb(0, 0, 0);
+inline constexpr Rgb kWhite = rgb(255, 255, 255);
+
+// A colour at a place (0 to 1) along a gradient.
+struct Stop {
+    double at;
+    Rgb colour;
+    double alpha = 1;
+};
+
+// Gradients downwards from top to bottom, and from one circle out to
+// another: sources for Canvas::fill and Canvas::stroke, which release them.
+cairo_pattern_t* vertical(double top, double bottom, std::initializer_list<Stop> stops);
+cairo_pattern_t* radial(double x0, double y0, double r0, double x1, double y1, double r1,
+                        std::initializer_list<Stop> stops);
 
 enum class Align { Left, Centre, Right };
 
@@ -46,6 +63,9 @@ class Canvas {
     int height() const { return cairo_image_surface_get_height(image); }
 
     void setSource(const Rgb& colour, double alpha = 1) const;
+    // The current path filled or stroked with the gradient, which is released.
+    void fill(cairo_pattern_t* gradient) const;
+    void stroke(cairo_pattern_t* gradient) const;
     double textWidth(const std::string& text, const TextStyle& style) const;
     // Text on the baseline y, its anchor x rounded to a whole pixel so that
     // hinted glyphs stay crisp.

@@ -45,8 +45,6 @@ std::unique_ptr<Canvas> background()
     auto canvas = std::make_unique<Canvas>(kWidth, kHeight, false);
     const PanelArt art(*canvas);
     art.panel(kLook);
-    for (const auto& [x, y] : {std::pair{9, 9}, {kWidth - 9, 9}, {9, kHeight - 9}, {kWidth - 9, kHeight - 9}})
-        art.screw(x, y, 0.3 + x * 0.01 + y * 0.02);
 
     // The modulation knobs and the two output knobs form groups, parted by
     // the wider gap the layout leaves between them.

@@ -25,14 +25,8 @@ void circle(cairo_t* cr, double cx, double cy, double radius)
 // A recess lit from above: its upper edge in shadow, its lower edge catching light.
 void groove(const Canvas& canvas, double c, double outer)
 {
-    cairo_t* cr = canvas.cr();
-    cairo_pattern_t* shade = cairo_pattern_create_linear(0, c - outer, 0, c + outer);
-    cairo_pattern_add_color_stop_rgb(shade, 0, kGroove.r, kGroove.g, kGroove.b);
-    cairo_pattern_add_color_stop_rgb(shade, 1, kGrooveLit.r, kGrooveLit.g, kGrooveLit.b);
-    circle(cr, c, c, outer);
-    cairo_set_source(cr, shade);
-    cairo_fill(cr);
-    cairo_pattern_destroy(shade);
+    circle(canvas.cr(), c, c, outer);
+    canvas.fill(vertical(c - outer, c + outer, {{0, kGroove}, {1, kGrooveLit}}));
 }
 
 // The travel's full arc in the groove, then the value's part of it in the
@@ -73,7 +67,7 @@ void pointer(const Canvas& canvas, double c, double angle, double from, double t
     const double dx = std::cos(angle), dy = std::sin(angle);
     cairo_move_to(cr, c + dx * from, c + dy * from + 0.8);
     cairo_line_to(cr, c + dx * to, c + dy * to + 0.8);
-    cairo_set_source_rgba(cr, 0, 0, 0, 0.55);
+    canvas.setSource(kBlack, 0.55);
     cairo_stroke(cr);
     cairo_set_line_width(cr, width);
     cairo_move_to(cr, c + dx * from, c + dy * from);
@@ -83,32 +77,16 @@ void pointer(const Canvas& canvas, double c, double angle, double from, double t
     cairo_restore(cr);
 }
 
-void verticalGradient(cairo_t* cr, double top, double bottom, const Rgb& upper, const Rgb& lower)
-{
-    cairo_pattern_t* shade = cairo_pattern_create_linear(0, top, 0, bottom);
-    cairo_pattern_add_color_stop_rgb(shade, 0, upper.r, upper.g, upper.b);
-    cairo_pattern_add_color_stop_rgb(shade, 1, lower.r, lower.g, lower.b);
-    cairo_set_source(cr, shade);
-    cairo_pattern_destroy(shade);
-}
-
 // The turning body: a shadow under it, a skirt lit from above, ridges that
 // turn with the value, and a flat cap with a bright edge.
 void body(const Canvas& canvas, const KnobLook& look, double angle)
 {
     cairo_t* cr = canvas.cr();
     const double c = look.size / 2, r = look.body;
-    cairo_pattern_t* shadow = cairo_pattern_create_radial(c, c + 1.5, r - 1, c, c + 1.5, r + 3);
-    cairo_pattern_add_color_stop_rgba(shadow, 0, 0, 0, 0, 0.7);
-    cairo_pattern_add_color_stop_rgba(shadow, 1, 0, 0, 0, 0);
     circle(cr, c, c + 1.5, r + 3);
-    cairo_set_source(cr, shadow);
-    cairo_fill(cr);
-    cairo_pattern_destroy(shadow);
-
+    canvas.fill(radial(c, c + 1.5, r - 1, c, c + 1.5, r + 3, {{0, kBlack, 0.7}, {1, kBlack, 0}}));
     circle(cr, c, c, r);
-    verticalGradient(cr, c - r, c + r, rgb(92, 97, 106), rgb(26, 28, 32));
-    cairo_fill(cr);
+    canvas.fill(vertical(c - r, c + r, {{0, rgb(92, 97, 106)}, {1, rgb(26, 28, 32)}}));
 
     const double cap = look.knurls > 0 ? r * 0.8 : r * 0.84;
     if (look.knurls > 0) {
@@ -120,33 +98,20 @@ void body(const Canvas& canvas, const KnobLook& look, double angle)
             cairo_move_to(cr, c + dx * (cap + 1), c + dy * (cap + 1));
             cairo_line_to(cr, c + dx * (r - 0.5), c + dy * (r - 0.5));
         }
-        cairo_set_source_rgba(cr, 0, 0, 0, 0.45);
+        canvas.setSource(kBlack, 0.45);
         cairo_stroke(cr);
         cairo_restore(cr);
     }
 
     circle(cr, c, c, cap);
-    verticalGradient(cr, c - cap, c + cap, rgb(50, 53, 59), rgb(72, 76, 84));
-    cairo_fill(cr);
+    canvas.fill(vertical(c - cap, c + cap, {{0, rgb(50, 53, 59)}, {1, rgb(72, 76, 84)}}));
     // A faint sheen across the cap.
-    cairo_pattern_t* sheen = cairo_pattern_create_radial(c - cap * 0.35, c - cap * 0.45, 0, c, c, cap);
-    cairo_pattern_add_color_stop_rgba(sheen, 0, 1, 1, 1, 0.10);
-    cairo_pattern_add_color_stop_rgba(sheen, 1, 1, 1, 1, 0);
     circle(cr, c, c, cap);
-    cairo_set_source(cr, sheen);
-    cairo_fill(cr);
-    cairo_pattern_destroy(sheen);
-
-    cairo_pattern_t* edge = cairo_pattern_create_linear(0, c - cap, 0, c + cap);
-    cairo_pattern_add_color_stop_rgba(edge, 0, 1, 1, 1, 0.35);
-    cairo_pattern_add_color_stop_rgba(edge, 0.5, 1, 1, 1, 0.04);
-    cairo_pattern_add_color_stop_rgba(edge, 1, 0, 0, 0, 0.4);
+    canvas.fill(radial(c - cap * 0.35, c - cap * 0.45, 0, c, c, cap, {{0, kWhite, 0.10}, {1, kWhite, 0}}));
     cairo_new_path(cr);
     circle(cr, c, c, cap - 0.5);
     cairo_set_line_width(cr, 1);
-    cairo_set_source(cr, edge);
-    cairo_stroke(cr);
-    cairo_pattern_destroy(edge);
+    canvas.stroke(vertical(c - cap, c + cap, {{0, kWhite, 0.35}, {0.5, kWhite, 0.04}, {1, kBlack, 0.4}}));
 }
 
 } // namespace

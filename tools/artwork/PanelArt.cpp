@@ -1,6 +1,7 @@
 #include "tools/artwork/PanelArt.h"
 
 #include <cmath>
+#include <tuple>
 
 namespace artwork {
 
@@ -24,47 +25,32 @@ void PanelArt::panel(const PanelLook& look) const
 {
     cairo_t* cr = canvas.cr();
     const double w = canvas.width(), h = canvas.height();
-    cairo_pattern_t* shade = cairo_pattern_create_linear(0, 0, 0, h);
-    cairo_pattern_add_color_stop_rgb(shade, 0, look.top.r, look.top.g, look.top.b);
-    cairo_pattern_add_color_stop_rgb(shade, 1, look.bottom.r, look.bottom.g, look.bottom.b);
     cairo_rectangle(cr, 0, 0, w, h);
-    cairo_set_source(cr, shade);
-    cairo_fill(cr);
-    cairo_pattern_destroy(shade);
-
+    canvas.fill(vertical(0, h, {{0, look.top}, {1, look.bottom}}));
     // Light falling from above the middle.
-    cairo_pattern_t* light = cairo_pattern_create_radial(w / 2, -h * 0.6, 0, w / 2, -h * 0.6, w * 0.75);
-    cairo_pattern_add_color_stop_rgba(light, 0, 1, 1, 1, 0.07);
-    cairo_pattern_add_color_stop_rgba(light, 1, 1, 1, 1, 0);
     cairo_rectangle(cr, 0, 0, w, h);
-    cairo_set_source(cr, light);
-    cairo_fill(cr);
-    cairo_pattern_destroy(light);
-
+    canvas.fill(radial(w / 2, -h * 0.6, 0, w / 2, -h * 0.6, w * 0.75, {{0, kWhite, 0.07}, {1, kWhite, 0}}));
     canvas.grain(4, 2.5, look.seed);
 
-    // Bevelled edges: lit above and left, shaded below and right.
+    // Bevelled edges, two pixels deep: lit above and left, shaded below and right.
     cairo_set_line_width(cr, 1);
-    cairo_set_source_rgba(cr, 1, 1, 1, 0.16);
-    cairo_move_to(cr, 0.5, h - 1);
-    cairo_line_to(cr, 0.5, 0.5);
-    cairo_line_to(cr, w - 1, 0.5);
-    cairo_stroke(cr);
-    cairo_set_source_rgba(cr, 1, 1, 1, 0.06);
-    cairo_move_to(cr, 1.5, h - 2);
-    cairo_line_to(cr, 1.5, 1.5);
-    cairo_line_to(cr, w - 2, 1.5);
-    cairo_stroke(cr);
-    cairo_set_source_rgba(cr, 0, 0, 0, 0.6);
-    cairo_move_to(cr, w - 0.5, 0);
-    cairo_line_to(cr, w - 0.5, h - 0.5);
-    cairo_line_to(cr, 0, h - 0.5);
-    cairo_stroke(cr);
-    cairo_set_source_rgba(cr, 0, 0, 0, 0.25);
-    cairo_move_to(cr, w - 1.5, 1);
-    cairo_line_to(cr, w - 1.5, h - 1.5);
-    cairo_line_to(cr, 1, h - 1.5);
-    cairo_stroke(cr);
+    for (const auto& [inset, lit, shaded] : {std::tuple{0.5, 0.16, 0.6}, {1.5, 0.06, 0.25}}) {
+        cairo_move_to(cr, inset, h - inset - 0.5);
+        cairo_line_to(cr, inset, inset);
+        cairo_line_to(cr, w - inset - 0.5, inset);
+        canvas.setSource(kWhite, lit);
+        cairo_stroke(cr);
+        cairo_move_to(cr, w - inset, inset - 0.5);
+        cairo_line_to(cr, w - inset, h - inset);
+        cairo_line_to(cr, inset - 0.5, h - inset);
+        canvas.setSource(kBlack, shaded);
+        cairo_stroke(cr);
+    }
+
+    const double corner = 9;
+    for (const auto& [x, y] :
+         {std::pair{corner, corner}, {w - corner, corner}, {corner, h - corner}, {w - corner, h - corner}})
+        screw(x, y, look.seed % 7 + x * 0.013 + y * 0.017);
 }
 
 void PanelArt::screw(double x, double y, double turn) const
@@ -72,42 +58,27 @@ void PanelArt::screw(double x, double y, double turn) const
     cairo_t* cr = canvas.cr();
     const double r = 4;
     cairo_arc(cr, x, y + 0.7, r + 1, 0, 2 * kPi);
-    cairo_set_source_rgba(cr, 0, 0, 0, 0.45);
+    canvas.setSource(kBlack, 0.45);
     cairo_fill(cr);
-    cairo_pattern_t* head = cairo_pattern_create_radial(x - 1.5, y - 1.5, 0, x, y, r);
-    cairo_pattern_add_color_stop_rgb(head, 0, 0.55, 0.57, 0.6);
-    cairo_pattern_add_color_stop_rgb(head, 1, 0.22, 0.23, 0.25);
     cairo_arc(cr, x, y, r, 0, 2 * kPi);
-    cairo_set_source(cr, head);
-    cairo_fill(cr);
-    cairo_pattern_destroy(head);
+    canvas.fill(radial(x - 1.5, y - 1.5, 0, x, y, r, {{0, rgb(140, 145, 153)}, {1, rgb(56, 59, 64)}}));
     const double dx = std::cos(turn) * (r - 1), dy = std::sin(turn) * (r - 1);
     cairo_set_line_width(cr, 1.3);
     cairo_move_to(cr, x - dx, y - dy);
     cairo_line_to(cr, x + dx, y + dy);
-    cairo_set_source_rgba(cr, 0.05, 0.05, 0.06, 0.9);
+    canvas.setSource(rgb(13, 13, 15), 0.9);
     cairo_stroke(cr);
 }
 
 void PanelArt::socket(double cx, double cy, double r) const
 {
     cairo_t* cr = canvas.cr();
-    cairo_pattern_t* shadow = cairo_pattern_create_radial(cx, cy + 1.5, r - 2, cx, cy + 1.5, r + 5);
-    cairo_pattern_add_color_stop_rgba(shadow, 0, 0, 0, 0, 0.65);
-    cairo_pattern_add_color_stop_rgba(shadow, 1, 0, 0, 0, 0);
     cairo_arc(cr, cx, cy + 1.5, r + 5, 0, 2 * kPi);
-    cairo_set_source(cr, shadow);
-    cairo_fill(cr);
-    cairo_pattern_destroy(shadow);
+    canvas.fill(radial(cx, cy + 1.5, r - 2, cx, cy + 1.5, r + 5, {{0, kBlack, 0.65}, {1, kBlack, 0}}));
     // The rim catches light below, where the panel turns towards the viewer.
-    cairo_pattern_t* rim = cairo_pattern_create_linear(0, cy - r, 0, cy + r);
-    cairo_pattern_add_color_stop_rgba(rim, 0, 0, 0, 0, 0.35);
-    cairo_pattern_add_color_stop_rgba(rim, 1, 1, 1, 1, 0.14);
     cairo_arc(cr, cx, cy, r + 1, 0, 2 * kPi);
     cairo_set_line_width(cr, 1);
-    cairo_set_source(cr, rim);
-    cairo_stroke(cr);
-    cairo_pattern_destroy(rim);
+    canvas.stroke(vertical(cy - r, cy + r, {{0, kBlack, 0.35}, {1, kWhite, 0.14}}));
 }
 
 void PanelArt::well(double left, double top, double width, double height) const
@@ -115,24 +86,14 @@ void PanelArt::well(double left, double top, double width, double height) const
     cairo_t* cr = canvas.cr();
     const double x = left - 3, y = top - 3, w = width + 6, h = height + 6;
     roundedRectangle(cr, x, y, w, h, 3);
-    cairo_set_source_rgb(cr, 0.055, 0.06, 0.07);
+    canvas.setSource(rgb(14, 15, 18));
     cairo_fill(cr);
     // Shadow cast by the upper edge into the recess.
-    cairo_pattern_t* inner = cairo_pattern_create_linear(0, y, 0, y + 4);
-    cairo_pattern_add_color_stop_rgba(inner, 0, 0, 0, 0, 0.6);
-    cairo_pattern_add_color_stop_rgba(inner, 1, 0, 0, 0, 0);
     roundedRectangle(cr, x, y, w, h, 3);
-    cairo_set_source(cr, inner);
-    cairo_fill(cr);
-    cairo_pattern_destroy(inner);
-    cairo_pattern_t* rim = cairo_pattern_create_linear(0, y, 0, y + h);
-    cairo_pattern_add_color_stop_rgba(rim, 0, 0, 0, 0, 0.5);
-    cairo_pattern_add_color_stop_rgba(rim, 1, 1, 1, 1, 0.16);
+    canvas.fill(vertical(y, y + 4, {{0, kBlack, 0.6}, {1, kBlack, 0}}));
     roundedRectangle(cr, x - 0.5, y - 0.5, w + 1, h + 1, 3.5);
     cairo_set_line_width(cr, 1);
-    cairo_set_source(cr, rim);
-    cairo_stroke(cr);
-    cairo_pattern_destroy(rim);
+    canvas.stroke(vertical(y, y + h, {{0, kBlack, 0.5}, {1, kWhite, 0.16}}));
 }
 
 void PanelArt::title(const std::string& bold, const std::string& light, double x, double baseline,
@@ -169,12 +130,12 @@ void PanelArt::rule(double x1, double y1, double x2, double y2) const
     cairo_set_line_width(cr, 1);
     cairo_move_to(cr, x1, y1);
     cairo_line_to(cr, x2, y2);
-    cairo_set_source_rgba(cr, 0, 0, 0, 0.55);
+    canvas.setSource(kBlack, 0.55);
     cairo_stroke(cr);
     const bool horizontal = std::abs(y2 - y1) < std::abs(x2 - x1);
     cairo_move_to(cr, x1 + (horizontal ? 0 : 1), y1 + (horizontal ? 1 : 0));
     cairo_line_to(cr, x2 + (horizontal ? 0 : 1), y2 + (horizontal ? 1 : 0));
-    cairo_set_source_rgba(cr, 1, 1, 1, 0.07);
+    canvas.setSource(kWhite, 0.07);
     cairo_stroke(cr);
 }
 

@@ -27,8 +27,8 @@ class PanelArt {
   public:
     explicit PanelArt(const Canvas& canvas) : canvas(canvas) {}
 
+    // The whole canvas, with a screw in each corner.
     void panel(const PanelLook& look) const;
-    void screw(double x, double y, double turn) const;
     // A soft shadow and a fine rim round where a round control of radius r turns.
     void socket(double cx, double cy, double r) const;
     // A recess a few pixels larger than the rectangle it frames.
@@ -46,6 +46,8 @@ class PanelArt {
     void print(const std::string& text, double x, double baseline, const TextStyle& style, Align align) const;
 
   private:
+    void screw(double x, double y, double turn) const;
+
     const Canvas& canvas;
 };
 

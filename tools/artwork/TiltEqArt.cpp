@@ -65,8 +65,6 @@ std::unique_ptr<Canvas> background()
     auto canvas = std::make_unique<Canvas>(kWidth, kHeight, false);
     const PanelArt art(*canvas);
     art.panel(kLook);
-    for (const auto& [x, y] : {std::pair{9, 9}, {kWidth - 9, 9}, {9, kHeight - 9}, {kWidth - 9, kHeight - 9}})
-        art.screw(x, y, 0.4 + x * 0.013 + y * 0.017);
     art.title("TiltEq", "Unit", kSmallKnobs[0].left, 36, Align::Left, kLook);
 
     const double cx = kRingLeft + kRing / 2.0, cy = kRingTop + kRing / 2.0;
@@ -103,35 +101,23 @@ std::unique_ptr<Canvas> button(const Canvas& panel)
         cairo_set_source_surface(cr, panel.surface(), -kButtonLeft, -kButtonTop);
         cairo_paint(cr);
         // A key, lit from above.
-        cairo_pattern_t* face = cairo_pattern_create_linear(0, 0, 0, kButtonHeight);
-        cairo_pattern_add_color_stop_rgb(face, 0, 0.33, 0.35, 0.38);
-        cairo_pattern_add_color_stop_rgb(face, 1, 0.15, 0.16, 0.18);
         cairo_rectangle(cr, 1, 1, kButtonWidth - 2, kButtonHeight - 2);
-        cairo_set_source(cr, face);
-        cairo_fill(cr);
-        cairo_pattern_destroy(face);
+        canvas->fill(vertical(0, kButtonHeight, {{0, rgb(84, 89, 97)}, {1, rgb(38, 41, 46)}}));
         cairo_set_line_width(cr, 1);
         cairo_rectangle(cr, 1.5, 1.5, kButtonWidth - 3, kButtonHeight - 3);
-        cairo_set_source_rgba(cr, 1, 1, 1, 0.12);
+        canvas->setSource(kWhite, 0.12);
         cairo_stroke(cr);
 
         const double ledX = 12, ledY = kButtonHeight / 2.0;
         if (on) {
-            cairo_pattern_t* glow = cairo_pattern_create_radial(ledX, ledY, 0, ledX, ledY, 9);
-            cairo_pattern_add_color_stop_rgba(glow, 0, kLook.accent.r, kLook.accent.g, kLook.accent.b, 0.55);
-            cairo_pattern_add_color_stop_rgba(glow, 1, kLook.accent.r, kLook.accent.g, kLook.accent.b, 0);
             cairo_rectangle(cr, 1, 1, kButtonWidth - 2, kButtonHeight - 2);
-            cairo_set_source(cr, glow);
-            cairo_fill(cr);
-            cairo_pattern_destroy(glow);
+            canvas->fill(
+                radial(ledX, ledY, 0, ledX, ledY, 9, {{0, kLook.accent, 0.55}, {1, kLook.accent, 0}}));
         }
         cairo_arc(cr, ledX, ledY, 3.5, 0, 2 * 3.14159265358979323846);
-        if (on)
-            canvas->setSource(rgb(255, 214, 150));
-        else
-            canvas->setSource(rgb(70, 50, 36));
+        canvas->setSource(on ? rgb(255, 214, 150) : rgb(70, 50, 36));
         cairo_fill_preserve(cr);
-        cairo_set_source_rgba(cr, 0, 0, 0, 0.6);
+        canvas->setSource(kBlack, 0.6);
         cairo_stroke(cr);
 
         const TextStyle text{9, true, on ? rgb(240, 242, 245) : rgb(120, 125, 133), 1};
