@@ -36,8 +36,9 @@ class Image {
   public:
     explicit Image(const fs::path& file) : pixbuf(gdk_pixbuf_new_from_file(file.c_str(), nullptr)) {}
     bool loaded() const { return pixbuf != nullptr; }
-    int width() const { return gdk_pixbuf_get_width(pixbuf.get()); }
-    int height() const { return gdk_pixbuf_get_height(pixbuf.get()); }
+    // 0 by 0 when not loaded, so that no pixel is read.
+    int width() const { return pixbuf ? gdk_pixbuf_get_width(pixbuf.get()) : 0; }
+    int height() const { return pixbuf ? gdk_pixbuf_get_height(pixbuf.get()) : 0; }
     Pixel at(int x, int y) const
     {
         const int channels = gdk_pixbuf_get_n_channels(pixbuf.get());
@@ -197,6 +198,7 @@ TEST(Artwork, OnOffButtonIsOpaqueShowsTwoStatesAndMeetsThePanelAtItsEdge)
 {
     const Image background = bitmap("TiltEqUnit.component", 128);
     const Image button = bitmap("TiltEqUnit.component", 131);
+    ASSERT_TRUE(background.loaded() && button.loaded());
     const int half = button.height() / 2;
     bool differ = false;
     for (int y = 0; y < half; ++y)
@@ -268,7 +270,7 @@ TEST(Artwork, PreviewIsThePanelWithItsControls)
         const std::string command = std::string(ARTWORK_PROGRAM) + " preview " + unit + " " + file.string();
         ASSERT_EQ(std::system(command.c_str()), 0) << command;
         const Image preview(file), background = bitmap(bundle, 128);
-        ASSERT_TRUE(preview.loaded());
+        ASSERT_TRUE(preview.loaded() && background.loaded());
         EXPECT_EQ(preview.width(), background.width());
         EXPECT_EQ(preview.height(), background.height());
         EXPECT_TRUE(samePixel(preview.at(3, 3), background.at(3, 3)));

@@ -50,9 +50,8 @@ std::unique_ptr<Canvas> background()
     // the wider gap the layout leaves between them.
     const double half = kKnob / 2.0;
     const double partition = (kKnobs[4].left + kKnob + kKnobs[5].left) / 2.0;
-    art.print("MODULATION", (kKnobs[0].left + kKnobs[4].left + kKnob) / 2.0, 16, kCaptionStyle,
-              Align::Centre);
-    art.print("OUTPUT", (kKnobs[5].left + kKnobs[6].left + kKnob) / 2.0, 16, kCaptionStyle, Align::Centre);
+    art.heading("MODULATION", kKnobs[0].left, kKnobs[4].left + kKnob, 16);
+    art.heading("OUTPUT", kKnobs[5].left, kKnobs[6].left + kKnob, 16);
     art.rule(std::round(partition) + 0.5, 22, std::round(partition) + 0.5, 92);
     for (const Knob& knob : kKnobs) {
         art.socket(knob.left + half, kKnobTop + half, half);

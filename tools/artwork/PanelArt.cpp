@@ -124,6 +124,15 @@ void PanelArt::glowLine(const std::vector<std::pair<double, double>>& points, co
     cairo_restore(cr);
 }
 
+void PanelArt::heading(const std::string& text, double left, double right, double baseline) const
+{
+    const double middle = (left + right) / 2, half = canvas.textWidth(text, kCaptionStyle) / 2;
+    print(text, middle, baseline, kCaptionStyle, Align::Centre);
+    const double y = std::round(baseline - kCaptionStyle.size * 0.35) + 0.5;
+    rule(left, y, std::round(middle - half - 8), y);
+    rule(std::round(middle + half + 8), y, right, y);
+}
+
 void PanelArt::rule(double x1, double y1, double x2, double y2) const
 {
     cairo_t* cr = canvas.cr();

@@ -40,6 +40,8 @@ class PanelArt {
     // A line through points, lit in colour with a soft glow round it, as on
     // a screen.
     void glowLine(const std::vector<std::pair<double, double>>& points, const Rgb& colour) const;
+    // A group's name centred over left to right, with a rule either side.
+    void heading(const std::string& text, double left, double right, double baseline) const;
     // An engraved line, dark with a lit edge below it.
     void rule(double x1, double y1, double x2, double y2) const;
     // Text with a dark copy one pixel under it, which lifts it off the grain.
