@@ -2,9 +2,10 @@
 
 // Knobs drawn at one value, and film strips of them: frame i of n shows the
 // value i / (n - 1), the pointer travelling 270° clockwise from the lower
-// left to the lower right. What lies outside a knob's track stays fully
-// transparent, and stored as black, the key colour, so the strips look the
-// same whether they are drawn with their alpha or keyed.
+// left to the lower right. What lies outside a knob stays fully transparent
+// and is stored as black, the key colour; a knob's outermost ring is its
+// dark groove, so that its edge, blended towards black where the strip is
+// keyed rather than drawn with its alpha, looks the same either way.
 
 #include <functional>
 #include <memory>
