@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <fstream>
 #include <string>
 
 #include "ViewHost.h"
@@ -309,8 +310,27 @@ TEST(ViewBundle, TheBuiltBundleOffersTheViewThatTheEffectNames)
     EXPECT_EQ(AudioUnitCarbonViewCreate(bundleView, unit, window, window.content(), &location, &viewSize,
                                         &bundlePane),
               noErr);
-    EXPECT_NE(bundlePane, nullptr);
+    ASSERT_NE(bundlePane, nullptr);
     RunCurrentEventLoop(1.2);
+    // The bundle's own artwork: the pane is as large as its background,
+    // whose size a PNG gives in its header.
+    Rect bounds;
+    GetControlBounds(bundlePane, &bounds);
+    std::ifstream png(std::string(VOK_BUNDLE_DIR) + "/" + kUnit.bundleName +
+                          ".component/Contents/Resources/bmp00128.png",
+                      std::ios::binary);
+    unsigned char header[24] = {};
+    ASSERT_TRUE(png.read(reinterpret_cast<char*>(header), sizeof header));
+    const auto bigEndian = [&](int at) {
+        return int(header[at]) << 24 | int(header[at + 1]) << 16 | int(header[at + 2]) << 8 |
+               int(header[at + 3]);
+    };
+    EXPECT_EQ(bounds.right - bounds.left, bigEndian(16));
+    EXPECT_EQ(bounds.bottom - bounds.top, bigEndian(20));
+    if (const char* folder = std::getenv("VOK_EDITOR_SCREENSHOTS")) {
+        const std::string path = std::string(folder) + "/" + kUnit.bundleName + "-bundle.png";
+        EXPECT_TRUE(platform::headless::writePNG(window, path.c_str()));
+    }
     EXPECT_EQ(CloseComponent(bundleView), noErr);
     EXPECT_EQ(CloseComponent(unit), noErr);
 }
