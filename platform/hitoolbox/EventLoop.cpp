@@ -267,7 +267,8 @@ OSStatus RunCurrentEventLoop(EventTimeout seconds)
     for (;;) {
         takeDueInput();
         dispatchQueued();
-        waitUntil(deadline, !loop().queue.empty());
+        // A handler that asked to quit is not kept waiting for more input.
+        waitUntil(deadline, !loop().queue.empty() || loop().quitRequested);
         platform::detail::redrawWindows();
         if (loop().quitRequested) {
             loop().quitRequested = false;

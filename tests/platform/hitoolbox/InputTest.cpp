@@ -297,4 +297,32 @@ TEST_F(Input, UnhandledKeysComeBackAsTextInputOnTheWindow)
     RemoveEventHandler(handler);
 }
 
+OSStatus quitOnDown(EventHandlerCallRef, EventRef, void*)
+{
+    QuitEventLoop(GetMainEventLoop());
+    return eventNotHandledErr;
+}
+
+void later(EventLoopTimerRef, void*)
+{
+}
+
+TEST_F(Input, AQuitFromAnInputHandlerEndsTheRunWithoutWaitingForMore)
+{
+    const EventTypeSpec down{kEventClassMouse, kEventMouseDown};
+    EventHandlerRef handler = nullptr;
+    InstallEventHandler(GetWindowEventTarget(window), quitOnDown, 1, &down, nullptr, &handler);
+    // Something to wait for, long after.
+    EventLoopTimerRef timer = nullptr;
+    InstallEventLoopTimer(GetMainEventLoop(), 10, 0, later, nullptr, &timer);
+    const CFAbsoluteTime start = CFAbsoluteTimeGetCurrent();
+    // Not at once: the loop is already waiting when it comes.
+    platform::headless::pause(0.5);
+    platform::headless::mouseDown(window, 5, 5);
+    EXPECT_EQ(RunCurrentEventLoop(20), eventLoopQuitErr);
+    EXPECT_LT(CFAbsoluteTimeGetCurrent() - start, 1.5);
+    RemoveEventLoopTimer(timer);
+    RemoveEventHandler(handler);
+}
+
 } // namespace
