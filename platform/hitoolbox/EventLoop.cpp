@@ -191,7 +191,9 @@ namespace platform::detail {
 
 void wakeEventLoop()
 {
+    // The loop waits either in its run loop, for a timer, or in the backend.
     platform::performOnRunLoop(CFRunLoopGetMain(), kCFRunLoopCommonModes, nothing, nullptr);
+    windowBackend().wake();
 }
 
 void forgetWindowEvents(WindowRef window)

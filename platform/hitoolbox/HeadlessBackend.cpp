@@ -46,7 +46,7 @@ PoppedMenu snapshot(MenuRef menu)
 
 class HeadlessBackend final : public platform::detail::WindowBackend {
   public:
-    void windowCreated(WindowRef) override {}
+    bool windowCreated(WindowRef) override { return true; }
     void windowDisposed(WindowRef window) override
     {
         std::erase_if(script, [&](const Scripted& s) { return s.input.window == window; });
@@ -75,6 +75,11 @@ class HeadlessBackend final : public platform::detail::WindowBackend {
         else
             std::this_thread::sleep_for(std::chrono::duration<double>(seconds));
     }
+    // Its input comes from the script on the main thread; nothing waits for
+    // it.
+    void wake() override {}
+    int connectionNumber() override { return -1; }
+    int scale() override { return 1; }
 
     SInt32 popUpMenu(MenuRef menu, Point globalAnchor, MenuItemIndex popUpItem) override
     {
@@ -148,7 +153,7 @@ InputEvent key(InputEvent::Kind kind, WindowRef window, UInt32 keyCode, char cha
 
 namespace platform::detail {
 
-WindowBackend& windowBackend()
+WindowBackend& headlessBackend()
 {
     return theBackend();
 }

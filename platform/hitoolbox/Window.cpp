@@ -335,6 +335,11 @@ bool isWindow(WindowRef window)
     return window && std::find(windows().begin(), windows().end(), window) != windows().end();
 }
 
+bool anyWindow()
+{
+    return !windows().empty();
+}
+
 WindowRef windowOfPort(GrafPtr port)
 {
     const auto found =
@@ -400,8 +405,9 @@ OSStatus routeInput(EventRef event)
 
 using platform::detail::isWindow;
 
-OSStatus CreateNewWindow(WindowClass windowClass, WindowAttributes attributes, const Rect* contentBounds,
-                         WindowRef* outWindow)
+OSStatus platform::detail::createWindow(WindowClass windowClass, WindowAttributes attributes,
+                                        const Rect* contentBounds, uintptr_t nativeParent,
+                                        WindowRef* outWindow)
 {
     if (!outWindow) return paramErr;
     *outWindow = nullptr;
@@ -409,6 +415,7 @@ OSStatus CreateNewWindow(WindowClass windowClass, WindowAttributes attributes, c
         contentBounds->bottom <= contentBounds->top || contentBounds->right - contentBounds->left > 4095)
         return paramErr;
     auto* window = new OpaqueWindowPtr(windowClass, attributes, *contentBounds);
+    window->nativeParent = nativeParent;
     window->makeBackingStore();
     const HIRect all{{0, 0}, {CGFloat(window->width()), CGFloat(window->height())}};
     window->root = platform::detail::newView(nullptr, all, nullptr);
@@ -419,9 +426,19 @@ OSStatus CreateNewWindow(WindowClass windowClass, WindowAttributes attributes, c
     window->content->id = kHIViewWindowContentID;
     HIViewAddSubview(window->root, window->content);
     windows().push_back(window);
-    platform::detail::windowBackend().windowCreated(window);
+    if (!platform::detail::windowBackend().windowCreated(window)) {
+        std::erase(windows(), window);
+        delete window;
+        return paramErr;
+    }
     *outWindow = window;
     return noErr;
+}
+
+OSStatus CreateNewWindow(WindowClass windowClass, WindowAttributes attributes, const Rect* contentBounds,
+                         WindowRef* outWindow)
+{
+    return platform::detail::createWindow(windowClass, attributes, contentBounds, 0, outWindow);
 }
 
 void DisposeWindow(WindowRef window)

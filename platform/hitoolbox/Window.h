@@ -5,6 +5,7 @@
 
 #include <cairo.h>
 
+#include <cstdint>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -31,6 +32,9 @@ struct OpaqueWindowPtr {
     // What the focused view answered when it took the focus.
     ControlPartCode focusPart = kControlFocusNoPart;
     bool automaticDragTracking = false;
+    // The embedding program's window this one lives in (its native
+    // identifier), or 0 for a window of its own.
+    uintptr_t nativeParent = 0;
     std::shared_ptr<platform::detail::OwnedTarget<OpaqueWindowPtr>> target;
     // In window coordinates.
     std::optional<CGRect> dirty;
@@ -76,6 +80,10 @@ struct OpaqueWindowPtr {
 namespace platform::detail {
 
 bool isWindow(WindowRef window);
+bool anyWindow();
+// CreateNewWindow, inside nativeParent when not 0.
+OSStatus createWindow(WindowClass windowClass, WindowAttributes attributes, const Rect* contentBounds,
+                      uintptr_t nativeParent, WindowRef* outWindow);
 WindowRef windowOfPort(GrafPtr port);
 // Redraws the compositing windows that need it and presents what changed.
 void redrawWindows();

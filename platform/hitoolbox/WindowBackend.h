@@ -1,8 +1,8 @@
 #pragma once
 
 // What a window system gives the toolbox: a place for each window's backing
-// store to be seen, and the user's input. The headless backend is the only
-// one so far; a display backend implements the same calls.
+// store to be seen, and the user's input. Two implement it: the headless
+// backend and the X11 one; WindowSystem.h chooses.
 
 #include "platform/hitoolbox/HIToolbox.h"
 
@@ -41,9 +41,10 @@ class WindowBackend {
   public:
     virtual ~WindowBackend() = default;
 
-    // A window was made or is about to go; its state (visibility, bounds,
-    // title) changed.
-    virtual void windowCreated(WindowRef window) = 0;
+    // A window was made (false when it cannot be shown: it is then not
+    // made) or is about to go; its state (visibility, bounds, title)
+    // changed.
+    virtual bool windowCreated(WindowRef window) = 0;
     virtual void windowDisposed(WindowRef window) = 0;
     virtual void windowChanged(WindowRef window) = 0;
     // The window's backing store changed in the last pass.
@@ -58,6 +59,13 @@ class WindowBackend {
     // whose input arrives on its own wakes it with wakeEventLoop (any
     // thread).
     virtual void wait(CFTimeInterval seconds) = 0;
+    // Ends a wait in progress, or the next one, early. Any thread.
+    virtual void wake() = 0;
+    // The file descriptor that becomes readable when input arrives; -1 when
+    // there is none.
+    virtual int connectionNumber() = 0;
+    // Screen pixels per point.
+    virtual int scale() = 0;
 
     // Shows the menu (see Menu.h) with item popUpItem (1-based, valid) at
     // the global point and lets the user choose, modally: the chosen menu's
@@ -72,7 +80,8 @@ class WindowBackend {
     virtual Rect availableBounds() = 0;
 };
 
-// The backend in use.
+// The backend in use: the headless one until another is chosen. Any thread.
 WindowBackend& windowBackend();
+WindowBackend& headlessBackend();
 
 } // namespace platform::detail
