@@ -137,6 +137,7 @@ inline constexpr AudioUnitParameterUnit kAudioUnitParameterUnit_BPM = 22;
 inline constexpr AudioUnitParameterUnit kAudioUnitParameterUnit_Beats = 23;
 inline constexpr AudioUnitParameterUnit kAudioUnitParameterUnit_Milliseconds = 24;
 inline constexpr AudioUnitParameterUnit kAudioUnitParameterUnit_Ratio = 25;
+inline constexpr AudioUnitParameterUnit kAudioUnitParameterUnit_CustomUnit = 26;
 
 inline constexpr AudioUnitParameterOptions kAudioUnitParameterFlag_CFNameRelease = 1u << 4;
 inline constexpr AudioUnitParameterOptions kAudioUnitParameterFlag_MeterReadOnly = 1u << 15;
