@@ -1,0 +1,206 @@
+// auhost edit: the test effect's editor driven by scripts, headless.
+
+#include <cairo.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+
+#include "HostRun.h"
+
+using ::testing::HasSubstr;
+using ::testing::StartsWith;
+
+namespace {
+
+// The test editor: a 160-pixel fader for Gain (0 to 4) and a 40-pixel
+// button beside it whose menu sets Tempo Probe; 100 pixels high.
+constexpr int kEditorWidth = 200, kEditorHeight = 100;
+
+struct Trace {
+    std::vector<std::string> lines;
+    // The values of one parameter, in order.
+    std::vector<double> values(int id) const
+    {
+        std::vector<double> list;
+        const std::string prefix = "value " + std::to_string(id) + " ";
+        for (const std::string& line : lines)
+            if (line.starts_with(prefix)) list.push_back(std::stod(line.substr(prefix.size())));
+        return list;
+    }
+};
+
+Trace splitLines(const std::string& text)
+{
+    Trace trace;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);) trace.lines.push_back(line);
+    return trace;
+}
+
+// 0xAARRGGBB, or 0 when the file is no PNG.
+struct Picture {
+    int width = 0, height = 0;
+    std::vector<uint32_t> pixels;
+    uint32_t at(int x, int y) const { return pixels[size_t(y) * size_t(width) + size_t(x)]; }
+};
+
+Picture readPng(const std::string& path)
+{
+    cairo_surface_t* surface = cairo_image_surface_create_from_png(path.c_str());
+    Picture picture;
+    if (cairo_surface_status(surface) == CAIRO_STATUS_SUCCESS) {
+        picture.width = cairo_image_surface_get_width(surface);
+        picture.height = cairo_image_surface_get_height(surface);
+        const int stride = cairo_image_surface_get_stride(surface);
+        const unsigned char* data = cairo_image_surface_get_data(surface);
+        for (int y = 0; y < picture.height; ++y)
+            for (int x = 0; x < picture.width; ++x)
+                picture.pixels.push_back(reinterpret_cast<const uint32_t*>(data + y * stride)[x]);
+    }
+    cairo_surface_destroy(surface);
+    return picture;
+}
+
+// Where the fader's bar ends: the first column from the left that is not
+// the bar's colour, on the middle row.
+int barLength(const Picture& picture)
+{
+    const uint32_t bar = picture.at(0, kEditorHeight / 2);
+    int x = 0;
+    while (x < picture.width && picture.at(x, kEditorHeight / 2) == bar) ++x;
+    return x;
+}
+
+class HostEditTest : public HostTest {
+  protected:
+    std::string script(const std::string& text) const
+    {
+        std::ofstream(path("script.txt")) << text;
+        return path("script.txt");
+    }
+
+    // The gain a saved state holds, heard by processing a constant through
+    // the unit restored from it.
+    float gainOfState(const std::string& state)
+    {
+        writeAudio(
+            path("ones.wav"), 1, 64, [](size_t, int) { return 0.25f; }, kFloatWav);
+        const RunResult result =
+            run({"process", "TestGain", path("ones.wav"), path("out.wav"), "--state", state});
+        EXPECT_EQ(result.status, 0) << result.err;
+        const Audio out = readAudio(path("out.wav"));
+        return out.samples.empty() ? -1.0f : out.samples.back() / 0.25f;
+    }
+};
+
+} // namespace
+
+TEST_F(HostEditTest, DragOnTheFaderIsOneGestureWhoseValuesTheSavedStateKeeps)
+{
+    // From 0 to the middle in 5 steps, then past both ends.
+    const RunResult result = run({"edit", "TestGain", "--trace", "--save-state", path("state.plist"),
+                                  "--script", script("drag 0 50 80 50 5  # to 2\n")});
+    ASSERT_EQ(result.status, 0) << result.err;
+    const Trace trace = splitLines(result.out);
+    ASSERT_GE(trace.lines.size(), 3u) << result.out;
+    EXPECT_EQ(trace.lines.front(), "begin 0");
+    EXPECT_EQ(trace.lines.back(), "end 0");
+    for (size_t i = 1; i + 1 < trace.lines.size(); ++i) EXPECT_THAT(trace.lines[i], StartsWith("value 0 "));
+    const std::vector<double> values = trace.values(0);
+    ASSERT_FALSE(values.empty());
+    EXPECT_TRUE(std::is_sorted(values.begin(), values.end())) << result.out;
+    EXPECT_DOUBLE_EQ(values.back(), 2.0);
+    EXPECT_FLOAT_EQ(gainOfState(path("state.plist")), 2.0f);
+
+    const RunResult beyond = run({"edit", "TestGain", "--trace", "--script",
+                                  script("drag 100 50 -300 50 3\n"
+                                         "drag 0 50 900 50 3\n")});
+    ASSERT_EQ(beyond.status, 0) << beyond.err;
+    const Trace clamped = splitLines(beyond.out);
+    EXPECT_EQ(std::ranges::count(clamped.lines, "begin 0"), 2);
+    EXPECT_EQ(std::ranges::count(clamped.lines, "end 0"), 2);
+    for (const double value : clamped.values(0)) {
+        EXPECT_GE(value, 0.0);
+        EXPECT_LE(value, 4.0);
+    }
+    EXPECT_DOUBLE_EQ(clamped.values(0).back(), 4.0);
+}
+
+TEST_F(HostEditTest, MenuStepsAnswerTheNextPopUpsInOrder)
+{
+    // On, then a dismissal (nothing changes), then Off.
+    const RunResult result =
+        run({"edit", "TestGain", "--trace", "--script",
+             script("menu 2\nclick 180 50\nmenu 0\nclick 180 50\nmenu 1\nclick 180 50\n")});
+    ASSERT_EQ(result.status, 0) << result.err;
+    EXPECT_EQ(result.out, "begin 1\nvalue 1 1\nend 1\nbegin 1\nvalue 1 0\nend 1\n");
+}
+
+TEST_F(HostEditTest, ScreenshotsShowTheEditorDuringAndAfterTheScript)
+{
+    // Settings come first: the editor opens at Gain 1, a quarter of the fader.
+    const RunResult result =
+        run({"edit", "TestGain", "--set", "Gain=1", "--screenshot", path("end.png"), "--script",
+             script("press 0 50\nmove 120 50\nwait 100\nscreenshot " + path("during.png") + "\nrelease\n")});
+    ASSERT_EQ(result.status, 0) << result.err;
+    const Picture during = readPng(path("during.png"));
+    ASSERT_EQ(during.width, kEditorWidth);
+    ASSERT_EQ(during.height, kEditorHeight);
+    EXPECT_EQ(barLength(during), 120);
+    EXPECT_EQ(barLength(readPng(path("end.png"))), 120);
+
+    const RunResult still = run({"edit", "TestGain", "--set", "Gain=1", "--screenshot", path("still.png")});
+    ASSERT_EQ(still.status, 0) << still.err;
+    EXPECT_EQ(still.out, "");
+    EXPECT_EQ(barLength(readPng(path("still.png"))), 40);
+}
+
+TEST_F(HostEditTest, ScriptErrorsNameTheLineAndNothingIsSaved)
+{
+    const struct {
+        const char* text;
+        const char* message;
+    } cases[] = {
+        {"# fine\n\nclick 10 10\njump 1 2\n", "line 4: unknown step 'jump'"},
+        {"press 10\n", "line 1: press needs Y"},
+        {"click 10 ten\n", "line 1: Y 'ten' is not a number"},
+        {"click 1 1 hyper\n", "line 1: 'hyper' is not a modifier"},
+        {"drag 0 0 1 1 0\n", "line 1: STEPS 0 is outside 1 to 1000"},
+        {"move 1 1 shift\n", "line 1: unexpected 'shift' after move"},
+        {"key f13\n", "line 1: unknown key 'f13'"},
+        {"wait 1.5\nwheel 1 1 2.5\n", "line 2: DELTA '2.5' is not whole"},
+        {"screenshot out.jpg\n", "line 1: the screenshot file 'out.jpg' does not end in .png"},
+        {"menu -1\n", "line 1: ITEM -1 is outside 0 to 999"},
+        {"click 1e9 1\n", "line 1: X 1e9 is outside -32767 to 32767"},
+    };
+    for (const auto& c : cases) {
+        const RunResult result =
+            run({"edit", "TestGain", "--save-state", path("state.plist"), "--script", script(c.text)});
+        EXPECT_EQ(result.status, 2) << c.text;
+        EXPECT_THAT(result.err, HasSubstr("script '" + path("script.txt") + "', " + c.message)) << c.text;
+        EXPECT_FALSE(std::filesystem::exists(path("state.plist"))) << c.text;
+    }
+    const RunResult unwritable =
+        run({"edit", "TestGain", "--script", script("screenshot " + path("no/x.png"))});
+    EXPECT_EQ(unwritable.status, 1);
+    EXPECT_THAT(unwritable.err, HasSubstr("line 1: cannot write the screenshot"));
+}
+
+TEST_F(HostEditTest, WithoutDisplayItSaysHowToRunHeadless)
+{
+    const char* display = std::getenv("DISPLAY");
+    const std::string saved = display ? display : "";
+    unsetenv("DISPLAY");
+    const RunResult result = run({"edit", "TestGain"});
+    if (!saved.empty()) setenv("DISPLAY", saved.c_str(), 1);
+    EXPECT_EQ(result.status, 1);
+    EXPECT_THAT(result.err, HasSubstr("needs a display"));
+    EXPECT_THAT(result.err, HasSubstr("--script FILE and --screenshot FILE.png"));
+
+    const RunResult badScale = run({"edit", "TestGain", "--scale", "9", "--screenshot", path("x.png")});
+    EXPECT_EQ(badScale.status, 2);
+    EXPECT_THAT(badScale.err, HasSubstr("--scale must be between 1 and 8"));
+}
