@@ -2,6 +2,7 @@
 #include <signal.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <chrono>
 #include <cstdio>
 #include <optional>
@@ -53,33 +54,30 @@ class SignalWatch {
         }
         watcher = std::thread([this] {
             char byte = 0;
-            while (read(fds[0], &byte, 1) == 1 && byte == kStop)
+            while (read(fds[0], &byte, 1) == 1)
                 platform::performOnRunLoop(CFRunLoopGetMain(), kCFRunLoopCommonModes, quit, nullptr);
         });
     }
     ~SignalWatch()
     {
         for (size_t i = 0; i < std::size(kSignals); ++i) sigaction(kSignals[i], &previous[i], nullptr);
-        const char done = 0;
-        if (write(fds[1], &done, 1) != 1) close(fds[1]);
+        // The watcher reads the end of the pipe and stops.
+        close(fds[1]);
         watcher.join();
         close(fds[0]);
-        close(fds[1]);
     }
     SignalWatch(const SignalWatch&) = delete;
     SignalWatch& operator=(const SignalWatch&) = delete;
 
   private:
     static constexpr int kSignals[] = {SIGINT, SIGTERM};
-    static constexpr char kStop = 1;
     static inline int writeEnd = -1;
 
     static void onSignal(int)
     {
         const int saved = errno;
-        const char byte = kStop;
-        if (write(writeEnd, &byte, 1) < 0) {
-        }
+        const char byte = 1;
+        [[maybe_unused]] const ssize_t written = write(writeEnd, &byte, 1);
         errno = saved;
     }
     static void quit(void*) { QuitApplicationEventLoop(); }
@@ -134,13 +132,7 @@ bool endsWithPng(const std::string& path)
 
 std::vector<ScriptStep> readScript(const std::string& path)
 {
-    try {
-        return parseEditScript(readInputFile(path, "script file", kMaxScriptBytes));
-    } catch (const UsageError&) {
-        throw;
-    } catch (const HostError& error) {
-        throw UsageError("script '" + path + "', " + error.what(), "'auhost edit --help' describes scripts");
-    }
+    return parseEditScript(readInputFile(path, "script file", kMaxScriptBytes), path);
 }
 
 int runEdit(const CommandLine& arguments, const Catalog& catalog)
@@ -187,7 +179,8 @@ int runEdit(const CommandLine& arguments, const Catalog& catalog)
             ScriptPlayer player(editor.window(), steps);
             RunApplicationEventLoop();
             if (!player.failure().empty())
-                throw HostError("script '" + *scriptPath + "', " + player.failure());
+                throw HostError(*scriptPath + ":" + player.failure(),
+                                "check that the folder exists and is writable");
             if (screenshot && !platform::headless::writePNG(editor.window(), screenshot->c_str()))
                 throw HostError("cannot write the screenshot '" + *screenshot + "'",
                                 "check that the folder exists and is writable");

@@ -75,11 +75,15 @@ std::vector<std::string_view> words(std::string_view line)
 
 class LineParser {
   public:
-    LineParser(int line, std::vector<std::string_view> words) : line(line), list(std::move(words)) {}
+    LineParser(std::string_view origin, int line, std::vector<std::string_view> words)
+        : origin(origin), line(line), list(std::move(words))
+    {
+    }
 
     [[noreturn]] void fail(const std::string& message) const
     {
-        throw HostError("line " + std::to_string(line) + ": " + message);
+        throw UsageError(std::string(origin) + ":" + std::to_string(line) + ": " + message,
+                         "'auhost edit --help' describes scripts");
     }
 
     std::string_view command() const { return list[0]; }
@@ -140,6 +144,7 @@ class LineParser {
   private:
     static std::string trim(double value) { return std::to_string(static_cast<long long>(value)); }
 
+    std::string_view origin;
     int line;
     std::vector<std::string_view> list;
     size_t next = 1;
@@ -206,7 +211,7 @@ ScriptStep parseStep(LineParser& parser, ScriptAction action, int line)
 
 } // namespace
 
-std::vector<ScriptStep> parseEditScript(std::string_view text)
+std::vector<ScriptStep> parseEditScript(std::string_view text, std::string_view origin)
 {
     std::vector<ScriptStep> steps;
     int line = 0;
@@ -218,7 +223,7 @@ std::vector<ScriptStep> parseEditScript(std::string_view text)
         content = content.substr(0, std::min(content.find('#'), content.size()));
         std::vector<std::string_view> list = words(content);
         if (list.empty()) continue;
-        LineParser parser(line, std::move(list));
+        LineParser parser(origin, line, std::move(list));
         const auto found = std::ranges::find(commandNames, parser.command());
         if (found == std::end(commandNames))
             parser.fail("unknown step '" + std::string(parser.command()) +

@@ -35,9 +35,9 @@ struct ScriptStep {
 inline constexpr int kDefaultDragSteps = 10;
 inline constexpr int kMaxDragSteps = 1000;
 
-// The steps of the script text; HostError "line N: ..." for the first line
-// that is not understood.
-std::vector<ScriptStep> parseEditScript(std::string_view text);
+// The steps of the script text; UsageError "ORIGIN:LINE: ..." for the first
+// line that is not understood.
+std::vector<ScriptStep> parseEditScript(std::string_view text, std::string_view origin);
 
 // The key names a script may use, for messages and help.
 std::string scriptKeyNames();

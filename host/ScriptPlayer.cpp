@@ -100,7 +100,7 @@ bool ScriptPlayer::play(const ScriptStep& step)
         return false;
     case ScriptAction::screenshot:
         if (headless::writePNG(window, step.file.c_str())) return true;
-        problem = "line " + std::to_string(step.line) + ": cannot write the screenshot '" + step.file + "'";
+        problem = std::to_string(step.line) + ": cannot write the screenshot '" + step.file + "'";
         next = steps.size();
         return false;
     }

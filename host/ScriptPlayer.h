@@ -23,7 +23,7 @@ class ScriptPlayer {
     ScriptPlayer& operator=(const ScriptPlayer&) = delete;
 
     // Why the script stopped early (a screenshot that could not be
-    // written); empty when it ran to the end.
+    // written), as "LINE: what"; empty when it ran to the end.
     const std::string& failure() const { return problem; }
 
   private:

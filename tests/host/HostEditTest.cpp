@@ -1,14 +1,24 @@
-// auhost edit: the test effect's editor driven by scripts, headless.
+// auhost edit: the test effect's editor driven by scripts, headless, and
+// once in a real X11 window.
 
 #include <cairo.h>
+#include <fcntl.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
+#include <thread>
 
 #include "HostRun.h"
+#include "tests/platform/hitoolbox/x11/XServer.h"
+
+extern char** environ;
 
 using ::testing::HasSubstr;
 using ::testing::StartsWith;
@@ -164,29 +174,29 @@ TEST_F(HostEditTest, ScriptErrorsNameTheLineAndNothingIsSaved)
         const char* text;
         const char* message;
     } cases[] = {
-        {"# fine\n\nclick 10 10\njump 1 2\n", "line 4: unknown step 'jump'"},
-        {"press 10\n", "line 1: press needs Y"},
-        {"click 10 ten\n", "line 1: Y 'ten' is not a number"},
-        {"click 1 1 hyper\n", "line 1: 'hyper' is not a modifier"},
-        {"drag 0 0 1 1 0\n", "line 1: STEPS 0 is outside 1 to 1000"},
-        {"move 1 1 shift\n", "line 1: unexpected 'shift' after move"},
-        {"key f13\n", "line 1: unknown key 'f13'"},
-        {"wait 1.5\nwheel 1 1 2.5\n", "line 2: DELTA '2.5' is not whole"},
-        {"screenshot out.jpg\n", "line 1: the screenshot file 'out.jpg' does not end in .png"},
-        {"menu -1\n", "line 1: ITEM -1 is outside 0 to 999"},
-        {"click 1e9 1\n", "line 1: X 1e9 is outside -32767 to 32767"},
+        {"# fine\n\nclick 10 10\njump 1 2\n", ":4: unknown step 'jump'"},
+        {"press 10\n", ":1: press needs Y"},
+        {"click 10 ten\n", ":1: Y 'ten' is not a number"},
+        {"click 1 1 hyper\n", ":1: 'hyper' is not a modifier"},
+        {"drag 0 0 1 1 0\n", ":1: STEPS 0 is outside 1 to 1000"},
+        {"move 1 1 shift\n", ":1: unexpected 'shift' after move"},
+        {"key f13\n", ":1: unknown key 'f13'"},
+        {"wait 1.5\nwheel 1 1 2.5\n", ":2: DELTA '2.5' is not whole"},
+        {"screenshot out.jpg\n", ":1: the screenshot file 'out.jpg' does not end in .png"},
+        {"menu -1\n", ":1: ITEM -1 is outside 0 to 999"},
+        {"click 1e9 1\n", ":1: X 1e9 is outside -32767 to 32767"},
     };
     for (const auto& c : cases) {
         const RunResult result =
             run({"edit", "TestGain", "--save-state", path("state.plist"), "--script", script(c.text)});
         EXPECT_EQ(result.status, 2) << c.text;
-        EXPECT_THAT(result.err, HasSubstr("script '" + path("script.txt") + "', " + c.message)) << c.text;
+        EXPECT_THAT(result.err, HasSubstr(path("script.txt") + c.message)) << c.text;
         EXPECT_FALSE(std::filesystem::exists(path("state.plist"))) << c.text;
     }
     const RunResult unwritable =
         run({"edit", "TestGain", "--script", script("screenshot " + path("no/x.png"))});
     EXPECT_EQ(unwritable.status, 1);
-    EXPECT_THAT(unwritable.err, HasSubstr("line 1: cannot write the screenshot"));
+    EXPECT_THAT(unwritable.err, HasSubstr(path("script.txt") + ":1: cannot write the screenshot"));
 }
 
 TEST_F(HostEditTest, WithoutDisplayItSaysHowToRunHeadless)
@@ -203,4 +213,50 @@ TEST_F(HostEditTest, WithoutDisplayItSaysHowToRunHeadless)
     const RunResult badScale = run({"edit", "TestGain", "--scale", "9", "--screenshot", path("x.png")});
     EXPECT_EQ(badScale.status, 2);
     EXPECT_THAT(badScale.err, HasSubstr("--scale must be between 1 and 8"));
+}
+
+TEST_F(HostEditTest, InARealWindowADragIsSavedWhenSigtermEndsIt)
+{
+    XServer& server = XServer::get();
+    ASSERT_TRUE(server.running()) << server.failure();
+    const std::vector<std::string> words = {AUHOST_PATH, "edit",          "TestGain",
+                                            "--trace",   "--save-state",  path("state.plist"),
+                                            "--plugins", TEST_PLUGINS_DIR};
+    std::vector<char*> argv;
+    for (const std::string& word : words) argv.push_back(const_cast<char*>(word.c_str()));
+    argv.push_back(nullptr);
+    posix_spawn_file_actions_t files;
+    posix_spawn_file_actions_init(&files);
+    posix_spawn_file_actions_addopen(&files, 1, path("stdout").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    posix_spawn_file_actions_addopen(&files, 2, path("stderr").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    pid_t pid = -1;
+    ASSERT_EQ(posix_spawn(&pid, AUHOST_PATH, &files, nullptr, argv.data(), environ), 0);
+    posix_spawn_file_actions_destroy(&files);
+
+    const auto within = [](const std::function<bool()>& condition) {
+        for (int i = 0; i < 500; ++i) {
+            if (condition()) return true;
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+        return false;
+    };
+    XWindow window = 0;
+    EXPECT_TRUE(within([&] { return (window = server.windowNamed("TestGain")) != 0; }))
+        << readText(path("stderr"));
+    if (window) {
+        EXPECT_EQ(server.geometry(window).width, kEditorWidth);
+        EXPECT_EQ(server.geometry(window).height, kEditorHeight);
+        const std::string at = "mousemove --window " + std::to_string(window) + " ";
+        EXPECT_EQ(xdotool(at + "0 50 mousedown 1 " + at + "60 50 " + at + "120 50 mouseup 1"), 0);
+        EXPECT_TRUE(within([&] { return readText(path("stdout")).find("end 0") != std::string::npos; }));
+    }
+    kill(pid, SIGTERM);
+    int status = -1;
+    ASSERT_EQ(waitpid(pid, &status, 0), pid);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status << readText(path("stderr"));
+    const Trace trace = splitLines(readText(path("stdout")));
+    ASSERT_FALSE(trace.lines.empty());
+    EXPECT_EQ(trace.lines.front(), "begin 0");
+    EXPECT_EQ(trace.lines.back(), "end 0");
+    EXPECT_FLOAT_EQ(gainOfState(path("state.plist")), 3.0f);
 }

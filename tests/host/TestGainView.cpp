@@ -83,14 +83,18 @@ class TestGainView : public AUCarbonViewBase {
         Rect bounds;
         GetControlBounds(fader, &bounds);
         float last = -1.0f;
-        do {
+        // The place of the release counts too.
+        while (true) {
             Point mouse;
             GetMouse(&mouse);
             const float value = std::clamp(float(mouse.h - bounds.left) / kFaderWidth * 4.0f, 0.0f, 4.0f);
-            if (value != last) set(kGain, last = value);
-            HIViewSetNeedsDisplay(fader, true);
+            if (value != last) {
+                set(kGain, last = value);
+                HIViewSetNeedsDisplay(fader, true);
+            }
+            if (!Button()) break;
             RunCurrentEventLoop(0.005);
-        } while (Button());
+        }
         TellListener(gain, kAudioUnitCarbonViewEvent_MouseUpInControl, nullptr);
     }
 
