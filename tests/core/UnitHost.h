@@ -23,7 +23,7 @@ inline Component findUnit(const char* subtype)
         for (const char* name : {"FlangerUnit", "TiltEqUnit"}) {
             const auto result =
                 platform::RegisterComponentBundle(std::string(VOK_BUNDLE_DIR) + "/" + name + ".component");
-            if (!result.errors.empty() || result.components.size() != 1) return false;
+            if (!result.errors.empty() || result.components.size() != 2) return false;
         }
         return true;
     }();
