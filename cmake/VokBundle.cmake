@@ -1,10 +1,13 @@
 # vok_add_bundle(<name> DIR <folder> PLIST <Info.plist template> LAYER <layer>
-#                [SUBTYPE <code>] SOURCES <files>... LIBRARIES <targets>...)
+#                [SUBTYPE <code>] SOURCES <files>... LIBRARIES <targets>...
+#                [ARTWORK <editor> BITMAPS <resource ids>...])
 #
 # Builds a plug-in bundle as hosts find it:
 #   <folder>/<name>.component/Contents/Info.plist   (the template, configured
 #                                                    with @BUNDLE_NAME@ and @BUNDLE_SUBTYPE@)
 #   <folder>/<name>.component/Contents/<arch folder>/<name>.so
+#   <folder>/<name>.component/Contents/Resources/bmp00128.png …  (with ARTWORK:
+#                                    the editor's bitmaps, drawn by tools/artwork)
 # Its sources and the static libraries it links (framework, core, DSP) are
 # compiled into it and hidden: it exports only what its sources mark visible,
 # so bundles do not bind to each other in one process. The platform's shared
@@ -12,7 +15,7 @@
 # ${VOK_LIBRARY_DIR}, relative to the bundle, so a bundle copied together
 # with them (install-plugins) finds them as well.
 function(vok_add_bundle name)
-  cmake_parse_arguments(BUNDLE "" "DIR;PLIST;SUBTYPE;LAYER" "SOURCES;LIBRARIES" ${ARGN})
+  cmake_parse_arguments(BUNDLE "" "DIR;PLIST;SUBTYPE;LAYER;ARTWORK" "SOURCES;LIBRARIES;BITMAPS" ${ARGN})
   set(contents ${BUNDLE_DIR}/${name}.component/Contents)
   set(executable_dir ${contents}/${VOK_BUNDLE_ARCH_FOLDER})
   add_library(${name} MODULE ${BUNDLE_SOURCES})
@@ -32,4 +35,22 @@ function(vok_add_bundle name)
     INSTALL_RPATH "$ORIGIN/${to_libraries}")
   set(BUNDLE_NAME ${name})
   configure_file(${BUNDLE_PLIST} ${contents}/Info.plist @ONLY)
+  if(BUNDLE_ARTWORK)
+    set(resources ${contents}/Resources)
+    set(bitmaps "")
+    foreach(id ${BUNDLE_BITMAPS})
+      string(LENGTH ${id} digits)
+      math(EXPR zeros "5 - ${digits}")
+      string(REPEAT 0 ${zeros} padding)
+      list(APPEND bitmaps ${resources}/bmp${padding}${id}.png)
+    endforeach()
+    add_custom_command(OUTPUT ${bitmaps}
+      COMMAND ${CMAKE_COMMAND} -E make_directory ${resources}
+      COMMAND artwork ${BUNDLE_ARTWORK} ${resources}
+      DEPENDS artwork
+      COMMENT "Drawing the ${name} editor's bitmaps"
+      VERBATIM)
+    add_custom_target(${name}_artwork DEPENDS ${bitmaps})
+    add_dependencies(${name} ${name}_artwork)
+  endif()
 endfunction()
