@@ -162,6 +162,18 @@ TEST_F(HostEditTest, ScreenshotsShowTheEditorDuringAndAfterTheScript)
     EXPECT_EQ(barLength(during), 120);
     EXPECT_EQ(barLength(readPng(path("end.png"))), 120);
 
+    // The units' windows are their backgrounds' size.
+    for (const std::string unit : {"FlangerUnit", "TiltEqUnit"}) {
+        const RunResult shown = run({"edit", unit, "--screenshot", path(unit + ".png")});
+        ASSERT_EQ(shown.status, 0) << shown.err;
+        const Picture window = readPng(path(unit + ".png"));
+        const Picture background = readPng(std::string(AUHOST_BUILD_BUNDLES_DIR) + "/" + unit +
+                                           ".component/Contents/Resources/bmp00128.png");
+        EXPECT_GT(background.width, 0) << unit;
+        EXPECT_EQ(window.width, background.width) << unit;
+        EXPECT_EQ(window.height, background.height) << unit;
+    }
+
     const RunResult still = run({"edit", "TestGain", "--set", "Gain=1", "--screenshot", path("still.png")});
     ASSERT_EQ(still.status, 0) << still.err;
     EXPECT_EQ(still.out, "");
@@ -213,6 +225,54 @@ TEST_F(HostEditTest, WithoutDisplayItSaysHowToRunHeadless)
     const RunResult badScale = run({"edit", "TestGain", "--scale", "9", "--screenshot", path("x.png")});
     EXPECT_EQ(badScale.status, 2);
     EXPECT_THAT(badScale.err, HasSubstr("--scale must be between 1 and 8"));
+}
+
+// The units' own editors, at the places their layouts give the controls.
+TEST_F(HostEditTest, TheUnitsEditorsSendGesturesAndTheSavedStatesKeepTheEdits)
+{
+    const struct {
+        const char* unit;
+        const char* drag;  // up over a knob
+        int knob;          // its parameter
+        const char* click; // on the knob, which shows its value without moving it
+    } knobs[] = {
+        {"FlangerUnit", "drag 115 48 115 20 10\n", 3, "click 115 48\n"},
+        {"TiltEqUnit", "drag 200 120 200 80 8\n", 1, "click 200 120\n"},
+    };
+    for (const auto& k : knobs) {
+        const std::string id = std::to_string(k.knob);
+        const RunResult turned =
+            run({"edit", k.unit, "--trace", "--save-state", path("state.plist"), "--script", script(k.drag)});
+        ASSERT_EQ(turned.status, 0) << k.unit << turned.err;
+        const Trace trace = splitLines(turned.out);
+        ASSERT_GE(trace.lines.size(), 3u) << turned.out;
+        EXPECT_EQ(trace.lines.front(), "begin " + id) << k.unit;
+        EXPECT_EQ(trace.lines.back(), "end " + id) << k.unit;
+        const std::vector<double> values = trace.values(k.knob);
+        ASSERT_GE(values.size(), 2u) << turned.out;
+        EXPECT_GT(values.back(), values.front()) << turned.out;
+        for (const double value : values) {
+            EXPECT_GE(value, 0.0);
+            EXPECT_LE(value, 1.0);
+        }
+
+        const RunResult restored =
+            run({"edit", k.unit, "--trace", "--state", path("state.plist"), "--script", script(k.click)});
+        ASSERT_EQ(restored.status, 0) << restored.err;
+        EXPECT_EQ(splitLines(restored.out).values(k.knob).front(), values.back()) << k.unit << restored.out;
+    }
+
+    // The flanger's sync menu, item 3: "Sync Tempo" 2.
+    const RunResult synced =
+        run({"edit", "FlangerUnit", "--trace", "--script", script("menu 3\nclick 52 113\n")});
+    ASSERT_EQ(synced.status, 0) << synced.err;
+    EXPECT_EQ(synced.out, "begin 2\nvalue 2 2\nend 2\n");
+
+    // The tilt EQ's on/off button, off and on again.
+    const RunResult toggled =
+        run({"edit", "TiltEqUnit", "--trace", "--script", script("click 200 210\nclick 200 210\n")});
+    ASSERT_EQ(toggled.status, 0) << toggled.err;
+    EXPECT_EQ(toggled.out, "begin 6\nvalue 6 0\nend 6\nbegin 6\nvalue 6 1\nend 6\n");
 }
 
 TEST_F(HostEditTest, InARealWindowADragIsSavedWhenSigtermEndsIt)
