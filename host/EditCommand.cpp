@@ -15,7 +15,6 @@
 #include "host/ScriptPlayer.h"
 #include "host/UnitSettings.h"
 #include "platform/audiounit/AUEventListener.h"
-#include "platform/corefoundation/CFRunLoop.h"
 #include "platform/corefoundation/PlatformClock.h"
 #include "platform/hitoolbox/Headless.h"
 #include "platform/hitoolbox/WindowSystem.h"
@@ -37,9 +36,9 @@ constexpr size_t kMaxScriptBytes = size_t{1} << 20;
 constexpr uint32_t kMaxScale = 8;
 
 // SIGINT and SIGTERM end the event loop as closing the window does. The
-// handler only writes to a pipe; a thread reading it asks the main run loop
-// to quit, so that nothing unsafe runs in the handler and the loop wakes at
-// once. The previous handlers come back afterwards.
+// handler only writes to a pipe; a thread reading it ends the loop through
+// the main run loop, so that nothing unsafe runs in the handler and the loop
+// wakes at once. The previous handlers come back afterwards.
 class SignalWatch {
   public:
     SignalWatch()
@@ -54,8 +53,7 @@ class SignalWatch {
         }
         watcher = std::thread([this] {
             char byte = 0;
-            while (read(fds[0], &byte, 1) == 1)
-                platform::performOnRunLoop(CFRunLoopGetMain(), kCFRunLoopCommonModes, quit, nullptr);
+            while (read(fds[0], &byte, 1) == 1) EditorWindow::endEventLoop();
         });
     }
     ~SignalWatch()
@@ -80,7 +78,6 @@ class SignalWatch {
         [[maybe_unused]] const ssize_t written = write(writeEnd, &byte, 1);
         errno = saved;
     }
-    static void quit(void*) { QuitApplicationEventLoop(); }
 
     int fds[2] = {-1, -1};
     struct sigaction previous[std::size(kSignals)]{};

@@ -4,6 +4,7 @@
 
 #include "host/HostError.h"
 #include "platform/corefoundation/CFRef.h"
+#include "platform/corefoundation/CFRunLoop.h"
 
 namespace {
 
@@ -72,8 +73,16 @@ void EditorWindow::show()
 
 OSStatus EditorWindow::onClose(EventHandlerCallRef, EventRef, void*)
 {
-    QuitApplicationEventLoop();
+    endEventLoop();
     return noErr;
+}
+
+void EditorWindow::endEventLoop()
+{
+    // Quitting straight from an event handler would only be noticed after
+    // the loop's next wake-up (the next input); posted work wakes it now.
+    platform::performOnRunLoop(
+        CFRunLoopGetMain(), kCFRunLoopCommonModes, [](void*) { QuitApplicationEventLoop(); }, nullptr);
 }
 
 const CatalogEntry& editorViewOf(const EffectUnit& unit, const Catalog& catalog)

@@ -22,6 +22,9 @@ class EditorWindow {
     WindowRef window() const { return theWindow; }
     // Shows the window and runs one pass of the event loop, which draws it.
     void show();
+    // Ends the application event loop as closing the window does; from any
+    // thread.
+    static void endEventLoop();
 
   private:
     void release();
