@@ -226,6 +226,15 @@ TEST_F(HostEditTest, ScriptErrorsNameTheLineAndNothingIsSaved)
         EXPECT_THAT(result.err, HasSubstr(path("script.txt") + c.message)) << c.text;
         EXPECT_FALSE(std::filesystem::exists(path("state.plist"))) << c.text;
     }
+    // Every kind of step, with every modifier, plays to the end.
+    const RunResult all = run({"edit", "TestGain", "--script",
+                               script("press 1 1 shift\nmove 2 2\nrelease\nclick 3 3 command option\n"
+                                      "drag 1 1 2 2 control\nwheel 5 5 -3\nkey tab shift\nkey a\nmenu 0\n"
+                                      "wait 20\nscreenshot " +
+                                      path("all.png") + "\n")});
+    EXPECT_EQ(all.status, 0) << all.err;
+    EXPECT_TRUE(std::filesystem::exists(path("all.png")));
+
     const RunResult unwritable =
         run({"edit", "TestGain", "--script", script("screenshot " + path("no/x.png"))});
     EXPECT_EQ(unwritable.status, 1);
