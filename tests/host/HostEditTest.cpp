@@ -88,18 +88,20 @@ class HostEditTest : public HostTest {
   protected:
     // Fontconfig keeps what it allocates for the fonts the editors match
     // until the process ends: reachable to it, a leak to the leak checker
-    // of a sanitized auhost.
+    // of a sanitized auhost. So does Cairo for what it caches on an X
+    // display when a window is presented scaled, which the X11 backend
+    // does not release; that one is known by its caller, which only the
+    // slow unwinder sees through Cairo.
     void SetUp() override
     {
         HostTest::SetUp();
-        std::ofstream(path("lsan.supp")) << "leak:libfontconfig.so\n";
-        const char* options = std::getenv("LSAN_OPTIONS");
-        savedLsanOptions = options ? options : "";
-        setenv("LSAN_OPTIONS", ("suppressions=" + path("lsan.supp") + ":" + savedLsanOptions).c_str(), 1);
+        std::ofstream(path("lsan.supp")) << "leak:libfontconfig.so\nleak:X11Backend::paint\n";
+        extend("LSAN_OPTIONS", "suppressions=" + path("lsan.supp"));
+        extend("ASAN_OPTIONS", "fast_unwind_on_malloc=0");
     }
     void TearDown() override
     {
-        setenv("LSAN_OPTIONS", savedLsanOptions.c_str(), 1);
+        for (const auto& [name, value] : savedEnvironment) setenv(name.c_str(), value.c_str(), 1);
         HostTest::TearDown();
     }
 
@@ -124,7 +126,15 @@ class HostEditTest : public HostTest {
 
     XWindow startEditor(pid_t& pid, const std::vector<std::string>& options = {}) const;
 
-    std::string savedLsanOptions;
+    // Adds an option to a sanitizer's variable for the runs of auhost.
+    void extend(const std::string& name, const std::string& option)
+    {
+        const char* value = std::getenv(name.c_str());
+        savedEnvironment.emplace_back(name, value ? value : "");
+        setenv(name.c_str(), (option + ":" + savedEnvironment.back().second).c_str(), 1);
+    }
+
+    std::vector<std::pair<std::string, std::string>> savedEnvironment;
 };
 
 } // namespace
