@@ -174,7 +174,7 @@ int runEdit(const CommandLine& arguments, const Catalog& catalog)
                              .count());
         if (headless) {
             ScriptPlayer player(editor.window(), steps);
-            RunApplicationEventLoop();
+            EditorWindow::run();
             if (!player.failure().empty())
                 throw HostError(*scriptPath + ":" + player.failure(),
                                 "check that the folder exists and is writable");
@@ -183,7 +183,7 @@ int runEdit(const CommandLine& arguments, const Catalog& catalog)
                                 "check that the folder exists and is writable");
         } else {
             const SignalWatch signals;
-            RunApplicationEventLoop();
+            EditorWindow::run();
         }
     }
     tracer.reset();

@@ -10,6 +10,7 @@ namespace {
 
 // Where the window opens before it is sized to the pane.
 constexpr Rect kInitialBounds{80, 80, 380, 480};
+constexpr EventTimerInterval kEndingRetrySeconds = 0.02;
 
 } // namespace
 
@@ -77,12 +78,34 @@ OSStatus EditorWindow::onClose(EventHandlerCallRef, EventRef, void*)
     return noErr;
 }
 
+namespace {
+
+EventLoopTimerRef endingTimer = nullptr;
+
+// An editor runs the event loop itself from its timers, and such a nested
+// run takes a quit meant for the application's loop as its own; the quit
+// is repeated until the outer loop has it.
+void startEnding(void*)
+{
+    if (endingTimer) return;
+    InstallEventLoopTimer(
+        GetMainEventLoop(), 0, kEndingRetrySeconds,
+        [](EventLoopTimerRef, void*) { QuitApplicationEventLoop(); }, nullptr, &endingTimer);
+}
+
+} // namespace
+
 void EditorWindow::endEventLoop()
 {
-    // Quitting straight from an event handler would only be noticed after
-    // the loop's next wake-up (the next input); posted work wakes it now.
-    platform::performOnRunLoop(
-        CFRunLoopGetMain(), kCFRunLoopCommonModes, [](void*) { QuitApplicationEventLoop(); }, nullptr);
+    // Through the run loop, which wakes a loop that waits for input.
+    platform::performOnRunLoop(CFRunLoopGetMain(), kCFRunLoopCommonModes, startEnding, nullptr);
+}
+
+void EditorWindow::run()
+{
+    RunApplicationEventLoop();
+    if (endingTimer) RemoveEventLoopTimer(endingTimer);
+    endingTimer = nullptr;
 }
 
 const CatalogEntry& editorViewOf(const EffectUnit& unit, const Catalog& catalog)

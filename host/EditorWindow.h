@@ -3,8 +3,8 @@
 // A unit's editor in a window of its own, opened the way a DAW does it: the
 // view component the unit names, a compositing window titled with the
 // unit's name, the view's pane in its content view and the window sized to
-// the pane. Closing the window (the user's close box) ends the application
-// event loop; the window stays until the EditorWindow goes.
+// the pane. Closing the window (the user's close box) ends run(); the
+// window stays until the EditorWindow goes.
 
 #include "host/Catalog.h"
 #include "host/EffectUnit.h"
@@ -22,8 +22,9 @@ class EditorWindow {
     WindowRef window() const { return theWindow; }
     // Shows the window and runs one pass of the event loop, which draws it.
     void show();
-    // Ends the application event loop as closing the window does; from any
-    // thread.
+    // Runs the application event loop until endEventLoop.
+    static void run();
+    // Ends run() as closing the window does; from any thread.
     static void endEventLoop();
 
   private:

@@ -1,5 +1,6 @@
 #include "host/ScriptPlayer.h"
 
+#include "host/EditorWindow.h"
 #include "platform/hitoolbox/Headless.h"
 
 namespace {
@@ -43,7 +44,7 @@ void ScriptPlayer::finish()
         ending = true;
         resumeAt = CFAbsoluteTimeGetCurrent() + kSettleSeconds;
     } else {
-        QuitApplicationEventLoop();
+        EditorWindow::endEventLoop();
     }
 }
 

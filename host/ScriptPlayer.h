@@ -1,7 +1,7 @@
 #pragma once
 
 // Plays an editor script into a window of the headless window system while
-// the application event loop runs, then ends that loop. The steps run from
+// EditorWindow::run() runs, then ends it. The steps run from
 // a timer, so that they go on inside the editor's own tracking loops: each
 // step's input is queued once the loop has taken the previous step's, and
 // a press may be followed by moves, waits and screenshots before its
