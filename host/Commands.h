@@ -22,3 +22,4 @@ extern const Command listCommand;
 extern const Command infoCommand;
 extern const Command processCommand;
 extern const Command demoCommand;
+extern const Command editCommand;

@@ -10,7 +10,7 @@
 
 namespace {
 
-const Command* const commands[] = {&listCommand, &infoCommand, &processCommand, &demoCommand};
+const Command* const commands[] = {&listCommand, &infoCommand, &processCommand, &demoCommand, &editCommand};
 
 constexpr OptionSpec commonOptions[] = {{"plugins", "DIR"}, {"help", ""}};
 

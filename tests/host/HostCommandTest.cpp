@@ -40,7 +40,10 @@ TEST_F(HostTest, InfoDescribesParametersPresetsAndChannels)
         EXPECT_THAT(
             json.out,
             HasSubstr(R"("channelConfigurations":[{"inputs":1,"outputs":1},{"inputs":2,"outputs":2}])"));
-        EXPECT_THAT(json.out, HasSubstr(R"("latency":0,"tailTime":0,"editors":[])"));
+        EXPECT_THAT(
+            json.out,
+            HasSubstr(
+                R"("latency":0,"tailTime":0,"editors":[{"codes":"auvw:Gain:Test","name":"TestGain View"}])"));
     }
     const RunResult text = run({"info", "TestGain"});
     EXPECT_EQ(text.status, 0);

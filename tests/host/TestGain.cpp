@@ -74,6 +74,12 @@ class TestGain : public AUEffectBase {
         return noErr;
     }
 
+    int GetNumCustomUIComponents() override { return 1; }
+    void GetUIComponentDescs(ComponentDescription* descriptions) override
+    {
+        descriptions[0] = {FourCharCode("auvw"), FourCharCode("Gain"), FourCharCode("Test"), 0, 0};
+    }
+
     UInt32 SupportedNumChannels(const AUChannelInfo** outTable) override
     {
         if (outTable) *outTable = channelTable;
