@@ -45,7 +45,7 @@ for suite in "${tsan_suites[@]}"; do
     TSAN_OPTIONS=halt_on_error=1 "build-tsan/tests/$suite" --gtest_brief=1
 done
 
-fuzz_seconds=${FUZZ_SECONDS:-30}
+fuzz_seconds=${FUZZ_SECONDS:-20}
 if [ "$fuzz_seconds" -gt 0 ]; then
     step "Fuzz targets, ${fuzz_seconds} s each"
     for fuzzer in build-asan/tests/fuzz/*_fuzzer; do
