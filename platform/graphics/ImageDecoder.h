@@ -1,7 +1,7 @@
 #pragma once
 
-// PNG, BMP and JPEG files decoded by gdk-pixbuf into Quartz images, refusing
-// what is too large before any pixels are allocated.
+// PNG (by libpng), BMP and JPEG (by gdk-pixbuf) files decoded into Quartz
+// images, refusing what is too large before any pixels are allocated.
 
 #include "platform/graphics/QuickTime.h"
 

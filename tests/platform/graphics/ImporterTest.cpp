@@ -1,9 +1,10 @@
-// The graphics importers on files written here by gdk-pixbuf, and on files
+// The graphics importers on files written here by gdk-pixbuf and libpng, and on files
 // that are damaged, mislabelled or claim impossible sizes.
 
 #include <gtest/gtest.h>
 
 #include <gdk-pixbuf/gdk-pixbuf.h>
+#include <png.h>
 #include <unistd.h>
 
 #include <array>
@@ -76,6 +77,34 @@ class Importer : public ::testing::Test {
         return path;
     }
 
+    // A PNG of that colour type and bit depth from rows of packed samples,
+    // as libpng writes it; palette and transparency for palette images.
+    std::string writePng(const char* name, png_uint_32 width, png_uint_32 height, int colourType, int depth,
+                         bool interlaced, const std::vector<std::vector<png_byte>>& rows,
+                         const std::vector<png_color>& palette = {},
+                         const std::vector<png_byte>& opacity = {})
+    {
+        const std::string path = folder + name;
+        FILE* file = std::fopen(path.c_str(), "wb");
+        png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+        png_infop info = png_create_info_struct(png);
+        png_init_io(png, file);
+        png_set_IHDR(png, info, width, height, depth, colourType,
+                     interlaced ? PNG_INTERLACE_ADAM7 : PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
+                     PNG_FILTER_TYPE_DEFAULT);
+        if (!palette.empty()) png_set_PLTE(png, info, palette.data(), static_cast<int>(palette.size()));
+        if (!opacity.empty())
+            png_set_tRNS(png, info, opacity.data(), static_cast<int>(opacity.size()), nullptr);
+        std::vector<png_bytep> pointers;
+        for (const auto& row : rows) pointers.push_back(const_cast<png_bytep>(row.data()));
+        png_set_rows(png, info, pointers.data());
+        png_write_png(png, info, PNG_TRANSFORM_IDENTITY, nullptr);
+        png_destroy_write_struct(&png, &info);
+        std::fclose(file);
+        files.push_back(path);
+        return path;
+    }
+
     std::string writeBytes(const char* name, const std::vector<uint8_t>& bytes)
     {
         const std::string path = folder + name;
@@ -140,6 +169,40 @@ TEST_F(Importer, PngKeepsItsAlpha)
     EXPECT_EQ(canvas->argb(2, 0), 0xFF0000FFu);
     EXPECT_EQ(canvas->argb(1, 1), 0xFF000000u);
     EXPECT_EQ(canvas->argb(2, 1), 0x80800000u) << "half-transparent red, premultiplied";
+}
+
+TEST_F(Importer, GreyPaletteSixteenBitAndInterlacedPngsDecodeToTheirColours)
+{
+    ASSERT_EQ(
+        open(kQTFileTypePNG, writePng("grey.png", 3, 1, PNG_COLOR_TYPE_GRAY, 8, false, {{0, 128, 255}})),
+        noErr);
+    auto grey = drawn(importer);
+    ASSERT_TRUE(grey);
+    EXPECT_EQ(grey->argb(0, 0), 0xFF000000u);
+    EXPECT_EQ(grey->argb(1, 0), 0xFF808080u);
+    EXPECT_EQ(grey->argb(2, 0), 0xFFFFFFFFu);
+    CloseComponent(importer);
+
+    // Two 4-bit indices in a byte; the second colour is transparent.
+    ASSERT_EQ(open(kQTFileTypePNG, writePng("palette.png", 2, 1, PNG_COLOR_TYPE_PALETTE, 4, false, {{0x01}},
+                                            {{0, 0, 255}, {255, 0, 0}}, {255, 0})),
+              noErr);
+    auto palette = drawn(importer);
+    ASSERT_TRUE(palette);
+    EXPECT_EQ(palette->argb(0, 0), 0xFF0000FFu);
+    EXPECT_EQ(palette->argb(1, 0), 0x00000000u);
+    CloseComponent(importer);
+
+    // Every Adam7 pass has pixels in 9 x 9; each sample's high byte counts.
+    std::vector<std::vector<png_byte>> rows(9);
+    for (png_byte y = 0; y < 9; ++y)
+        for (png_byte x = 0; x < 9; ++x) rows[y].insert(rows[y].end(), {x, 0xFF, y, 0x00, 200, 0x80});
+    ASSERT_EQ(open(kQTFileTypePNG, writePng("deep.png", 9, 9, PNG_COLOR_TYPE_RGB, 16, true, rows)), noErr);
+    auto deep = drawn(importer);
+    ASSERT_TRUE(deep);
+    for (int y = 0; y < 9; ++y)
+        for (int x = 0; x < 9; ++x)
+            ASSERT_EQ(deep->argb(x, y), 0xFF0000C8u | uint32_t(x) << 16 | uint32_t(y) << 8) << x << "," << y;
 }
 
 TEST_F(Importer, BmpDrawsOpaqueIntoAGraphicsWorldAndTheImporterIsReused)
