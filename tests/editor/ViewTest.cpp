@@ -2,10 +2,13 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
 #include <string>
 
 #include "ViewHost.h"
+#include "au/ComponentEntryPoint.h"
+#include "core/VokBase.h"
 #include "toolkit/CView.h"
 
 namespace editortest {
@@ -225,6 +228,50 @@ TEST_F(View, TheWindowShowsTheBackgroundAndTheKnobs)
         const std::string path = std::string(folder) + "/" + kUnit.bundleName + ".png";
         EXPECT_TRUE(platform::headless::writePNG(window, path.c_str()));
     }
+}
+
+// The unit answering its engine's address in four bytes, the low half of
+// it, as a 32-bit build of it would.
+class ShortAddressUnit : public VokBase<VokEditorUnit> {
+  public:
+    using VokBase::VokBase;
+
+    OSStatus GetPropertyInfo(AudioUnitPropertyID id, AudioUnitScope scope, AudioUnitElement element,
+                             UInt32& outDataSize, bool& outWritable) override
+    {
+        const OSStatus status = VokBase::GetPropertyInfo(id, scope, element, outDataSize, outWritable);
+        if (id == kEnginePointerProperty) outDataSize = 4;
+        return status;
+    }
+    OSStatus GetProperty(AudioUnitPropertyID id, AudioUnitScope scope, AudioUnitElement element,
+                         void* outData) override
+    {
+        if (id != kEnginePointerProperty) return VokBase::GetProperty(id, scope, element, outData);
+        void* address = nullptr;
+        const OSStatus status = VokBase::GetProperty(id, scope, element, &address);
+        const auto low = static_cast<uint32_t>(reinterpret_cast<uintptr_t>(address));
+        std::memcpy(outData, &low, sizeof low);
+        return status;
+    }
+};
+
+TEST_F(View, AnEngineAddressShorterThanAPointerIsNotUsed)
+{
+    static const Component shortAddress = [] {
+        const ComponentDescription description{kAudioUnitType_Effect, FourCharCode("shrt"),
+                                               FourCharCode("Quim"), 0, 0};
+        return RegisterComponent(&description, ComponentEntryPoint<ShortAddressUnit>::Dispatch, "Short");
+    }();
+    CloseComponent(unit);
+    ASSERT_EQ(OpenAComponent(shortAddress, &unit), noErr);
+    AudioUnitSetParameter(unit, kUnit.knobTag, kAudioUnitScope_Global, 0, 0.25f, 0);
+    ASSERT_EQ(createView(), noErr);
+    ASSERT_NE(control(kUnit.knobTag), nullptr);
+    EXPECT_NE(control(kUnit.knobTag)->getValue(), 0.25f) << "the editor was not filled from half an address";
+    // Values still reach it through its listener.
+    ASSERT_EQ(setFromHost(kUnit.knobTag, 0.75f), noErr);
+    run(1.2);
+    EXPECT_FLOAT_EQ(control(kUnit.knobTag)->getValue(), 0.75f);
 }
 
 TEST_F(View, OpeningAndClosingWithoutCreatingDeletesNothing)
