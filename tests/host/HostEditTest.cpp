@@ -88,16 +88,12 @@ class HostEditTest : public HostTest {
   protected:
     // Fontconfig keeps what it allocates for the fonts the editors match
     // until the process ends: reachable to it, a leak to the leak checker
-    // of a sanitized auhost. So does Cairo for what it caches on an X
-    // display when a window is presented scaled, which the X11 backend
-    // does not release; that one is known by its caller, which only the
-    // slow unwinder sees through Cairo.
+    // of a sanitized auhost.
     void SetUp() override
     {
         HostTest::SetUp();
-        std::ofstream(path("lsan.supp")) << "leak:libfontconfig.so\nleak:X11Backend::paint\n";
+        std::ofstream(path("lsan.supp")) << "leak:libfontconfig.so\n";
         extend("LSAN_OPTIONS", "suppressions=" + path("lsan.supp"));
-        extend("ASAN_OPTIONS", "fast_unwind_on_malloc=0");
     }
     void TearDown() override
     {
