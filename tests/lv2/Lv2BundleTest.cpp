@@ -218,25 +218,52 @@ TEST_F(Lv2BundleTest, Lv2ValidatePassesBothBundles)
 }
 
 // lv2file, a batch host of its own, processes a file with each plug-in and
-// a control set; the output is auhost's with the same setting.
-TEST_F(Lv2BundleTest, Lv2FileProcessesAFileWithEachPlugIn)
-{
-    writeAudio(
-        path("in.wav"), 2, 22050, [](size_t i, int c) { return 0.5f * std::sin(0.02f * i * (c + 1)); },
-        kFloatWav);
-    for (const auto& [name, symbol, parameter] :
-         {std::tuple{"FlangerUnit", "depth", "Depth"}, {"TiltEqUnit", "shelf", "Shelf"}}) {
-        SCOPED_TRACE(name);
-        const RunResult lv2file =
-            runCommand("LV2_PATH=" VOK_LV2_DIR " lv2file -i " + path("in.wav") + " -o " + path("lv2.wav") +
-                       " -p " + symbol + ":0.9 " + pluginUri(name));
-        ASSERT_EQ(lv2file.status, 0) << lv2file.out << lv2file.err;
-        const RunResult processed = run(
-            {"process", name, path("in.wav"), path("auhost.wav"), "--set", std::string(parameter) + "=0.9"});
-        ASSERT_EQ(processed.status, 0) << processed.err;
-        const Audio ours = readAudio(path("lv2.wav")), theirs = readAudio(path("auhost.wav"));
-        EXPECT_EQ(ours.channels, 2);
-        EXPECT_EQ(ours.frames(), 22050u);
-        EXPECT_EQ(ours.samples, theirs.samples);
+// a control set; the output is auhost's with the same setting. Installed
+// into a user's LV2 folder, the bundles work from there the same.
+class Lv2File : public HostTest {
+  protected:
+    void SetUp() override
+    {
+        HostTest::SetUp();
+        writeAudio(
+            path("in.wav"), 2, 22050, [](size_t i, int c) { return 0.5f * std::sin(0.02f * i * (c + 1)); },
+            kFloatWav);
     }
+
+    // Each plug-in found on lv2Path processes in.wav as auhost does.
+    void expectAuhostsOutput(const std::string& lv2Path)
+    {
+        for (const auto& [name, symbol, parameter] :
+             {std::tuple{"FlangerUnit", "depth", "Depth"}, {"TiltEqUnit", "shelf", "Shelf"}}) {
+            SCOPED_TRACE(name);
+            const RunResult lv2file =
+                runCommand("LV2_PATH=" + lv2Path + " lv2file -i " + path("in.wav") + " -o " +
+                           path("lv2.wav") + " -p " + symbol + ":0.9 " + pluginUri(name));
+            ASSERT_EQ(lv2file.status, 0) << lv2file.out << lv2file.err;
+            const RunResult processed = run({"process", name, path("in.wav"), path("auhost.wav"), "--set",
+                                             std::string(parameter) + "=0.9"});
+            ASSERT_EQ(processed.status, 0) << processed.err;
+            const Audio ours = readAudio(path("lv2.wav")), theirs = readAudio(path("auhost.wav"));
+            EXPECT_EQ(ours.channels, 2);
+            EXPECT_EQ(ours.frames(), 22050u);
+            EXPECT_EQ(ours.samples, theirs.samples);
+        }
+    }
+};
+
+TEST_F(Lv2File, ProcessesAFileWithEachPlugIn)
+{
+    expectAuhostsOutput(VOK_LV2_DIR);
+}
+
+TEST_F(Lv2File, InstalledBundlesWorkFromTheUserFolder)
+{
+    const std::string folder = path(".lv2");
+    const RunResult install = runCommand("cmake -DPLUGIN_DIR=" + folder + " -P " VOK_LV2_INSTALL_SCRIPT);
+    ASSERT_EQ(install.status, 0) << install.err;
+    for (const char* name : {"FlangerUnit", "TiltEqUnit"})
+        EXPECT_TRUE(std::filesystem::exists(folder + "/" + name + ".lv2/lib/libvok_components.so")) << name;
+    // Nothing beside the bundles: each carries its platform.
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder), {}), 2);
+    expectAuhostsOutput(folder);
 }
