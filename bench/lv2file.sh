@@ -39,15 +39,7 @@ lv2file() { # LV2-FOLDER then lv2file's arguments after the files
     shift
     echo "env LV2_PATH=$work/$folder lv2file --ignore-clipping -i $work/in.wav -o $work/out.wav $*"
 }
-compare() { # OUR-NAME OUR-COMMAND PEER-NAME PEER-COMMAND
-    hyperfine -N -w 3 -r "$runs" --prepare "rm -f $work/out.wav" --export-csv "$work/times.csv" \
-        -n "$1" "$2" -n "$3" "$4"
-    # Columns: command,mean,stddev,median,user,system,min,max (seconds).
-    awk -F, -v a="$1" -v b="$3" 'NR == 2 { am = $2; as = $3; amin = $7; amax = $8 }
-        NR == 3 { bm = $2; bs = $3; bmin = $7; bmax = $8 }
-        END { printf "%s / %s: %.2f of the time (means %.3f s ± %.3f and %.3f s ± %.3f; runs range %.2f to %.2f)\n",
-                     a, b, am / bm, am, as, bm, bs, amin / bmax, amax / bmin }' "$work/times.csv" | tee -a "$work/ratios"
-}
+source bench/compare.sh
 compare "lv2file FlangerUnit" "$(lv2file ours urn:quim:lv2:FlangerUnit)" \
         "lv2file Calf Flanger" "$(lv2file calf http://calf.sourceforge.net/plugins/Flanger)"
 compare "lv2file TiltEqUnit" "$(lv2file ours urn:quim:lv2:TiltEqUnit)" \

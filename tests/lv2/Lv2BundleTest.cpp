@@ -236,9 +236,9 @@ class Lv2File : public HostTest {
         for (const auto& [name, symbol, parameter] :
              {std::tuple{"FlangerUnit", "depth", "Depth"}, {"TiltEqUnit", "shelf", "Shelf"}}) {
             SCOPED_TRACE(name);
-            const RunResult lv2file =
-                runCommand("LV2_PATH=" + lv2Path + " lv2file -i " + path("in.wav") + " -o " +
-                           path("lv2.wav") + " -p " + symbol + ":0.9 " + pluginUri(name));
+            const RunResult lv2file = runCommand(VOK_FOREIGN_HOST_ENVIRONMENT " LV2_PATH=" + lv2Path +
+                                                 " lv2file -i " + path("in.wav") + " -o " + path("lv2.wav") +
+                                                 " -p " + symbol + ":0.9 " + pluginUri(name));
             ASSERT_EQ(lv2file.status, 0) << lv2file.out << lv2file.err;
             const RunResult processed = run({"process", name, path("in.wav"), path("auhost.wav"), "--set",
                                              std::string(parameter) + "=0.9"});
