@@ -57,6 +57,10 @@ EffectAdapter::EffectAdapter(const std::string& componentBundle, OSType subtype,
                              const LV2_Feature* const* features)
     : unit(componentBundle, subtype), sampleRate(sampleRate)
 {
+    if (!(sampleRate >= kMinSampleRate && sampleRate <= kMaxSampleRate))
+        throw std::runtime_error("a sample rate of " + std::to_string(sampleRate) + " Hz; the effect takes " +
+                                 std::to_string(kMinSampleRate) + " to " + std::to_string(kMaxSampleRate) +
+                                 " Hz");
     LV2_URID_Map* map = nullptr;
     const LV2_Options_Option* options = nullptr;
     lv2_features_query(features, LV2_URID__map, &map, true, LV2_OPTIONS__options, &options, false, nullptr);

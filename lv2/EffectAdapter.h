@@ -30,8 +30,13 @@ class EffectAdapter {
     static constexpr uint32_t kDefaultMaxFrames = 4096;
     static constexpr uint32_t kLargestMaxFrames = 65536;
 
+    // The rates users meet, which the units are made for (auhost takes the
+    // same); the units themselves accept any number, 0 Hz included.
+    static constexpr double kMinSampleRate = 8000.0, kMaxSampleRate = 768000.0;
+
     // Throws std::runtime_error when the unit cannot be opened or set up at
-    // this rate, or the host lacks urid:map.
+    // this rate, the rate lies outside the range above, or the host lacks
+    // urid:map.
     EffectAdapter(const std::string& componentBundle, OSType subtype, double sampleRate,
                   const LV2_Feature* const* features);
 

@@ -310,3 +310,23 @@ TEST(Lv2Bundles, OneCopyOfThePlatformServesBothPlugIns)
     EXPECT_GE(loaded.size(), 3u);
     EXPECT_EQ(folders, std::set<std::string>{std::filesystem::canonical(VOK_LV2_DIR "/FlangerUnit.lv2/lib")});
 }
+
+// A host without urid:map, or at a rate the unit refuses, gets no instance
+// (and a message), never one that cannot work.
+TEST(Lv2Instantiation, IsRefusedWhenTheUnitCannotWork)
+{
+    Lv2World& world = Lv2World::get();
+    const LilvPlugin* plugin = world.plugin(pluginUri("FlangerUnit"));
+    ASSERT_NE(plugin, nullptr);
+    const LV2_Feature map{LV2_URID__map, world.urids.mapFeature()};
+    const LV2_Feature* withMap[] = {&map, nullptr};
+    const LV2_Feature* without[] = {nullptr};
+    EXPECT_EQ(lilv_plugin_instantiate(plugin, 48000.0, without), nullptr);
+    for (const double rate : {0.0, -44100.0, 7999.0, 768001.0, std::nan("")})
+        EXPECT_EQ(lilv_plugin_instantiate(plugin, rate, withMap), nullptr) << rate;
+    for (const double rate : {8000.0, 768000.0}) {
+        LilvInstance* instance = lilv_plugin_instantiate(plugin, rate, withMap);
+        EXPECT_NE(instance, nullptr) << rate;
+        if (instance) lilv_instance_free(instance);
+    }
+}
