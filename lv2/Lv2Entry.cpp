@@ -7,6 +7,7 @@
 #include <lv2/log/logger.h>
 
 #include <filesystem>
+#include <string_view>
 
 #include "lv2/EffectAdapter.h"
 

@@ -3,6 +3,7 @@
 
 #include <cstdio>
 #include <exception>
+#include <string>
 
 #include "lv2/TurtleWriter.h"
 
