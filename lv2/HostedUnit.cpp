@@ -2,10 +2,17 @@
 
 #include <cctype>
 #include <cstring>
+#include <mutex>
 
 #include "platform/audiounit/AudioUnitStatus.h"
 
 namespace {
+
+// The platform registers components for one thread at a time, and a host
+// may make instances of this plug-in on several. (The other plug-in's
+// adapter has a lock of its own: hosts make their instances from one thread
+// as a rule.)
+std::mutex registration;
 
 Component findEffect(OSType subtype)
 {
@@ -17,10 +24,11 @@ Component findEffect(OSType subtype)
 
 HostedUnit::HostedUnit(const std::string& componentBundle, OSType subtype)
 {
+    const std::scoped_lock lock(registration);
     Component component = findEffect(subtype);
     if (!component) {
-        const platform::BundleRegistration registration = platform::RegisterComponentBundle(componentBundle);
-        if (!registration.errors.empty()) throw std::runtime_error(registration.errors.front());
+        const platform::BundleRegistration registered = platform::RegisterComponentBundle(componentBundle);
+        if (!registered.errors.empty()) throw std::runtime_error(registered.errors.front());
         component = findEffect(subtype);
     }
     if (!component) throw std::runtime_error(componentBundle + " holds no effect of ours");

@@ -1,6 +1,7 @@
 // The LV2 bundles in process through lilv, against auhost running the same
 // units on the same input: every output must be the same to the bit.
 
+#include <dlfcn.h>
 #include <link.h>
 #include <lv2/atom/atom.h>
 
@@ -9,6 +10,7 @@
 #include <fstream>
 #include <set>
 #include <sstream>
+#include <thread>
 
 #include "tests/host/HostRun.h"
 #include "tests/lv2/Lv2Host.h"
@@ -329,4 +331,31 @@ TEST(Lv2Instantiation, IsRefusedWhenTheUnitCannotWork)
         EXPECT_NE(instance, nullptr) << rate;
         if (instance) lilv_instance_free(instance);
     }
+}
+
+// The first instances of a plug-in in a process, made on several threads at
+// once, register its component once between them. (Straight through the
+// plug-in's descriptor: lilv itself instantiates from one thread only.)
+TEST(Lv2Instantiation, InstancesMadeOnSeveralThreadsAtOnce)
+{
+    const std::string bundle = VOK_LV2_DIR "/TiltEqUnit.lv2/";
+    void* library = dlopen((bundle + "TiltEqUnit.so").c_str(), RTLD_NOW | RTLD_LOCAL);
+    ASSERT_NE(library, nullptr) << dlerror();
+    const auto entry = reinterpret_cast<LV2_Descriptor_Function>(dlsym(library, "lv2_descriptor"));
+    ASSERT_NE(entry, nullptr);
+    const LV2_Descriptor* descriptor = entry(0);
+    Urids urids;
+    const LV2_Feature map{LV2_URID__map, urids.mapFeature()};
+    const LV2_Feature* features[] = {&map, nullptr};
+    std::vector<LV2_Handle> instances(4, nullptr);
+    std::vector<std::thread> threads;
+    for (LV2_Handle& instance : instances)
+        threads.emplace_back(
+            [&] { instance = descriptor->instantiate(descriptor, 44100.0, bundle.c_str(), features); });
+    for (std::thread& thread : threads) thread.join();
+    for (LV2_Handle instance : instances) {
+        EXPECT_NE(instance, nullptr);
+        if (instance) descriptor->cleanup(instance);
+    }
+    dlclose(library);
 }

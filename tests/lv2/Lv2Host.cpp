@@ -23,6 +23,7 @@ Urids::Urids() : mapData{this, nullptr}, unmapData{this, nullptr}
 
 LV2_URID Urids::map(const char* uri)
 {
+    const std::scoped_lock held(lock);
     const auto found = std::ranges::find(uris, uri);
     if (found != uris.end()) return static_cast<LV2_URID>(found - uris.begin() + 1);
     uris.emplace_back(uri);
@@ -31,6 +32,7 @@ LV2_URID Urids::map(const char* uri)
 
 const char* Urids::unmap(LV2_URID urid) const
 {
+    const std::scoped_lock held(lock);
     return urid >= 1 && urid <= uris.size() ? uris[urid - 1].c_str() : nullptr;
 }
 

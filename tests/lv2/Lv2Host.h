@@ -13,10 +13,12 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <vector>
 
-// The URID map and unmap features every instance gets.
+// The URID map and unmap features every instance gets; instances may be
+// made on several threads at once.
 class Urids {
   public:
     Urids();
@@ -26,6 +28,7 @@ class Urids {
     LV2_URID_Unmap* unmapFeature() { return &unmapData; }
 
   private:
+    mutable std::mutex lock;
     std::vector<std::string> uris; // urid - 1
     LV2_URID_Map mapData;
     LV2_URID_Unmap unmapData;
