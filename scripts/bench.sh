@@ -28,15 +28,7 @@ work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 sox -n -r 44100 -c 2 -e floating-point -b 32 "$work/in.wav" synth 60 pinknoise vol 0.5
 auhost=build-bench/bin/auhost
-compare() { # NAME AUHOST-COMMAND PEER-NAME PEER-COMMAND
-    hyperfine -N -w 3 -r 20 --prepare "rm -f $work/out.wav" --export-csv "$work/times.csv" \
-        -n "$1" "$2" -n "$3" "$4"
-    # Columns: command,mean,stddev,median,user,system,min,max (seconds).
-    awk -F, -v a="$1" -v b="$3" 'NR == 2 { am = $2; as = $3; amin = $7; amax = $8 }
-        NR == 3 { bm = $2; bs = $3; bmin = $7; bmax = $8 }
-        END { printf "%s / %s: %.2f of the time (means %.3f s ± %.3f and %.3f s ± %.3f; runs range %.2f to %.2f)\n",
-                     a, b, am / bm, am, as, bm, bs, amin / bmax, amax / bmin }' "$work/times.csv" | tee -a "$work/ratios"
-}
+source bench/compare.sh
 compare "auhost FlangerUnit" "$auhost process FlangerUnit $work/in.wav $work/out.wav" \
         "sox flanger" "sox $work/in.wav $work/out.wav flanger"
 compare "auhost TiltEqUnit" "$auhost process TiltEqUnit $work/in.wav $work/out.wav" \

@@ -6,7 +6,8 @@ set -euo pipefail
 packages=(cmake ninja-build g++ clang clang-format libclang-rt-14-dev libgtest-dev libgmock-dev libbenchmark-dev
           pkg-config libplist-dev libexpat1-dev libsndfile1-dev
           libcairo2-dev libpixman-1-dev libpng-dev libgdk-pixbuf-2.0-dev fonts-liberation
-          libx11-dev libxfixes-dev xvfb xdotool)
+          libx11-dev libxfixes-dev xvfb xdotool
+          lv2-dev liblilv-dev sordi lv2file)
 
 missing=()
 for p in "${packages[@]}"; do

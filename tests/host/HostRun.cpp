@@ -38,9 +38,13 @@ RunResult HostTest::run(const std::vector<std::string>& arguments) const
 {
     std::string command = "TESTGAIN_LOG=" + quote(log()) + " " + quote(AUHOST_PATH);
     for (const std::string& argument : arguments) command += " " + quote(argument);
-    command += " --plugins " + quote(TEST_PLUGINS_DIR) + " >" + quote(path("stdout")) + " 2>" +
-               quote(path("stderr"));
-    const int status = std::system(command.c_str());
+    return runCommand(command + " --plugins " + quote(TEST_PLUGINS_DIR));
+}
+
+RunResult HostTest::runCommand(const std::string& command) const
+{
+    const int status =
+        std::system((command + " >" + quote(path("stdout")) + " 2>" + quote(path("stderr"))).c_str());
     return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, readText(path("stdout")), readText(path("stderr"))};
 }
 

@@ -39,6 +39,8 @@ class HostTest : public ::testing::Test {
 
     // auhost ARGS --plugins <test bundles>, with TESTGAIN_LOG set to log().
     RunResult run(const std::vector<std::string>& arguments) const;
+    // A shell command line, its output captured.
+    RunResult runCommand(const std::string& command) const;
     std::string path(const std::string& name) const { return (folder / name).string(); }
     std::string log() const { return path("events.log"); }
     std::string readText(const std::string& file) const;
