@@ -39,6 +39,18 @@ void CSlider::setHandle(CBitmap* handle)
     setDirty();
 }
 
+void CSlider::setOffsetHandle(const CPoint& offset)
+{
+    offsetHandle = offset;
+    setDirty();
+}
+
+void CSlider::setDrawTransparentHandle(bool val)
+{
+    bDrawTransparentHandle = val;
+    setDirty();
+}
+
 CRect CSlider::handleRect() const
 {
     // NaN and values outside 0..1 stop at an end of the track; a track

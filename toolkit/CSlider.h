@@ -29,11 +29,11 @@ class CSlider : public CControl {
     virtual void setHandle(CBitmap* handle);
     CBitmap* getHandle() const { return pHandle; }
     // Moves the handle from its track: along the axis and across it.
-    virtual void setOffsetHandle(const CPoint& offset) { offsetHandle = offset; }
+    virtual void setOffsetHandle(const CPoint& offset);
     CPoint getOffsetHandle() const { return offsetHandle; }
     virtual void setFreeClick(bool val) { bFreeClick = val; }
     bool getFreeClick() const { return bFreeClick; }
-    virtual void setDrawTransparentHandle(bool val) { bDrawTransparentHandle = val; }
+    virtual void setDrawTransparentHandle(bool val);
     bool getDrawTransparentHandle() const { return bDrawTransparentHandle; }
     // How much slower a drag with shift is.
     virtual void setZoomFactor(float val) { zoomFactor = val; }
