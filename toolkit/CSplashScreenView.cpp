@@ -29,7 +29,7 @@ void CSplashScreenView::draw(CDrawContext* context)
         else
             pBackground->draw(context, size);
     }
-    CView::draw(context);
+    setDirty(false);
 }
 
 void CSplashScreenView::mouse(CDrawContext* context, CPoint&, long buttons)

@@ -37,7 +37,7 @@ void CVuMeter::draw(CDrawContext* context)
     const float wanted = toolkit::clampUnit(value);
     shownLevel =
         wanted > shownLevel - decreaseValue ? wanted : toolkit::clampUnit(shownLevel - decreaseValue);
-    const long lit = nbLed > 0 ? toolkit::clampTo<long>(shownLevel * double(nbLed)) : 0;
+    const long lit = nbLed > 0 ? toolkit::clampTo<long>(shownLevel * double(nbLed) + 0.5) : 0;
 
     CRect area;
     CDrawContext* target = offscreen.begin(pParentFrame, context, size, area);

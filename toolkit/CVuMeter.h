@@ -3,7 +3,7 @@
 // A level meter of LEDs: the on bitmap shows the lit part (from the bottom
 // up, or from the left), the off bitmap the rest, each from the same place
 // in its bitmap. The level shown falls by at most the decrease step a
-// redraw, and is quantised to whole LEDs. It has no listener.
+// redraw, and is quantised to the nearest whole LED. It has no listener.
 
 #include "toolkit/CControl.h"
 #include "toolkit/ControlOffscreen.h"
