@@ -78,7 +78,7 @@ class CControl : public CView {
     void drawBackground(CDrawContext* context, CBitmap* bitmap, const CPoint& offset);
     // The same into rect (the control's place in an off-screen context).
     void drawBackground(CDrawContext* context, CBitmap* bitmap, const CPoint& offset, const CRect& rect);
-    // Image index of a strip of images one above the other, from the
+    // Draws image index of a strip of images one above the other, from the
     // background offset.
     void drawStackedImage(CDrawContext* context, long index, CCoord heightOfOneImage);
     // The position (0 to positions - 1) that the value picks, rounded; NaN
