@@ -5,17 +5,6 @@
 #include "toolkit/CBitmap.h"
 #include "toolkit/NumericConversions.h"
 
-namespace {
-
-// Without a background, or one lower than an image, there are no sub-images.
-short imagesIn(const CBitmap* background, CCoord heightOfOneImage)
-{
-    if (!background || heightOfOneImage <= 0) return 0;
-    return static_cast<short>(background->getHeight() / heightOfOneImage);
-}
-
-} // namespace
-
 CAnimKnob::CAnimKnob(const CRect& size, CControlListener* listener, long tag, long subPixmaps,
                      CCoord heightOfOneImage, CBitmap* background, const CPoint& offset)
     : CKnob(size, listener, tag, background, nullptr, offset), subPixmaps(static_cast<short>(subPixmaps)),
@@ -26,7 +15,8 @@ CAnimKnob::CAnimKnob(const CRect& size, CControlListener* listener, long tag, lo
 
 CAnimKnob::CAnimKnob(const CRect& size, CControlListener* listener, long tag, CBitmap* background,
                      const CPoint& offset)
-    : CAnimKnob(size, listener, tag, imagesIn(background, size.height()), size.height(), background, offset)
+    : CAnimKnob(size, listener, tag, static_cast<short>(imagesIn(background, size.height())), size.height(),
+                background, offset)
 {
 }
 

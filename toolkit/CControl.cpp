@@ -1,6 +1,7 @@
 #include "toolkit/CControl.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 
 #include "platform/hitoolbox/CarbonEvents.h"
@@ -8,6 +9,7 @@
 #include "toolkit/CDrawContext.h"
 #include "toolkit/CFrame.h"
 #include "toolkit/MouseButtons.h"
+#include "toolkit/NumericConversions.h"
 
 CControl::CControl(const CRect& size, CControlListener* listener, long tag, CBitmap* background)
     : CView(size), listener(listener), tag(tag),
@@ -85,10 +87,61 @@ bool CControl::isDoubleClick()
 
 void CControl::drawBackground(CDrawContext* context, CBitmap* bitmap, const CPoint& offset)
 {
+    drawBackground(context, bitmap, offset, size);
+}
+
+void CControl::drawBackground(CDrawContext* context, CBitmap* bitmap, const CPoint& offset, const CRect& rect)
+{
     if (bTransparencyEnabled)
-        bitmap->drawTransparent(context, size, offset);
+        bitmap->drawTransparent(context, rect, offset);
     else
-        bitmap->draw(context, size, offset);
+        bitmap->draw(context, rect, offset);
+}
+
+void CControl::drawStackedImage(CDrawContext* context, long index, CCoord heightOfOneImage)
+{
+    if (!pBackground) return;
+    const CPoint where(backOffset.h,
+                       toolkit::clampTo<CCoord>(backOffset.v + int64_t{index} * int64_t{heightOfOneImage}));
+    drawBackground(context, pBackground, where);
+}
+
+long CControl::positionOf(long positions) const
+{
+    if (positions < 2) return 0;
+    return toolkit::clampTo<long>((positions - 1) * double{toolkit::clampUnit(value)} + 0.5);
+}
+
+void CControl::trackSwitch(CDrawContext* context, CPoint& where, long buttons, long positions,
+                           CCoord imageExtent, bool across)
+{
+    if (!takesClick(context, buttons)) return;
+    if (checkDefaultValue(context, buttons)) return;
+    if (positions < 2 || imageExtent <= 0) return;
+
+    const float step = static_cast<float>(imageExtent) / static_cast<float>(positions);
+    const long pressed = buttons;
+    Tracking tracking(this);
+    beginEdit();
+    track(
+        context, where, buttons, tracking,
+        [&](const CPoint& at, long) {
+            const CCoord from = across ? at.h - size.left : at.v - size.top;
+            value = toolkit::clampUnit(std::floor(from / step) / static_cast<float>(positions - 1));
+        },
+        [pressed](long now) { return now == pressed; });
+    endEdit();
+}
+
+bool CControl::touches(const CRect& rect, const CPoint& point)
+{
+    return point.h >= rect.left && point.h <= rect.right && point.v >= rect.top && point.v <= rect.bottom;
+}
+
+long CControl::imagesIn(const CBitmap* bitmap, CCoord imageExtent, bool across)
+{
+    if (!bitmap || imageExtent <= 0) return 0;
+    return (across ? bitmap->getWidth() : bitmap->getHeight()) / imageExtent;
 }
 
 bool CControl::takesClick(CDrawContext* context, long& buttons)
@@ -115,6 +168,45 @@ void CControl::reportEdit(CDrawContext* context)
     beginEdit();
     listener->valueChanged(context, this);
     endEdit();
+}
+
+void CControl::tell(CDrawContext* context)
+{
+    if (listener) listener->valueChanged(context, this);
+}
+
+void CControl::stepValue(CDrawContext* context, float distance, bool fine)
+{
+    value += distance * (fine ? wheelInc * 0.1f : wheelInc);
+    bounceValue();
+    if (isDirty()) reportEdit(context);
+}
+
+bool CControl::wheelStep(CDrawContext* context, float distance)
+{
+    if (!bMouseEnabled) return false;
+    const long buttons = context ? context->getMouseButtons() : 0;
+    stepValue(context, distance, buttons & kShiftHeld);
+    return true;
+}
+
+long CControl::arrowKeyStep(const VstKeyCode& key)
+{
+    float direction;
+    switch (key.virt) {
+    case kVKeyUp:
+    case kVKeyRight:
+        direction = 1.f;
+        break;
+    case kVKeyLeft:
+    case kVKeyDown:
+        direction = -1.f;
+        break;
+    default:
+        return kNotHandled;
+    }
+    stepValue(nullptr, direction, key.modifier & kModifierShift);
+    return 1;
 }
 
 CControl::Tracking::Tracking(CControl* control) : control(control), frame(control->pParentFrame)

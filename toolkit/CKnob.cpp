@@ -129,38 +129,14 @@ void CKnob::mouse(CDrawContext* context, CPoint& where, long buttons)
     endEdit();
 }
 
-void CKnob::step(CDrawContext* context, float distance, bool fine)
-{
-    value += distance * (fine ? wheelInc * 0.1f : wheelInc);
-    bounceValue();
-    if (isDirty()) reportEdit(context);
-}
-
 bool CKnob::onWheel(CDrawContext* context, const CPoint&, float distance)
 {
-    if (!bMouseEnabled) return false;
-    const long buttons = context ? context->getMouseButtons() : 0;
-    step(context, distance, buttons & kShiftHeld);
-    return true;
+    return wheelStep(context, distance);
 }
 
 long CKnob::onKeyDown(VstKeyCode& key)
 {
-    float direction;
-    switch (key.virt) {
-    case kVKeyUp:
-    case kVKeyRight:
-        direction = 1.f;
-        break;
-    case kVKeyLeft:
-    case kVKeyDown:
-        direction = -1.f;
-        break;
-    default:
-        return -1;
-    }
-    step(nullptr, direction, key.modifier & kModifierShift);
-    return 1;
+    return arrowKeyStep(key);
 }
 
 void CKnob::setStartAngle(float val)

@@ -42,8 +42,6 @@ class CKnob : public CControl {
   protected:
     // The coefficients of the value-to-angle mapping, from the angles and range.
     void compute();
-    // Applies one wheel or key step (a tenth with fine) and reports it.
-    void step(CDrawContext* context, float distance, bool fine);
 
     CPoint offset;
     CColor colorHandle = kWhiteCColor;

@@ -28,4 +28,10 @@ template <typename To> To clampTo(double value)
                               : static_cast<To>(value);
 }
 
+// Within 0..1, NaN at 0.
+inline float clampUnit(float value)
+{
+    return value > 0.f ? (value < 1.f ? value : 1.f) : 0.f;
+}
+
 } // namespace toolkit

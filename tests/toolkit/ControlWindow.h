@@ -170,6 +170,18 @@ class ControlWindow : public ::testing::Test {
         return bitmap;
     }
 
+    // Image k of a strip: a colour of its own.
+    static CColor imageColour(int k) { return CColor{uint8_t(4 * k), uint8_t(255 - 4 * k), 100, 255}; }
+
+    // A strip of count images of width x height, one above the other or,
+    // across, side by side; the caller holds the reference.
+    CBitmap* strip(int count, int width = 20, int height = 20, bool across = false)
+    {
+        if (across)
+            return bitmapOf(width * count, height, [width](int x, int) { return imageColour(x / width); });
+        return bitmapOf(width, height * count, [height](int, int y) { return imageColour(y / height); });
+    }
+
     // Edit gestures of one tag: begins and ends.
     std::pair<int, int> gestures(long tag) { return {editor.begins[tag], editor.ends[tag]}; }
 

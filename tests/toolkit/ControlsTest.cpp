@@ -16,20 +16,7 @@ namespace {
 
 constexpr float kNaN = std::numeric_limits<float>::quiet_NaN();
 
-// Image k of a strip: a colour of its own.
-CColor imageColour(int k)
-{
-    return CColor{uint8_t(4 * k), uint8_t(255 - 4 * k), 100, 255};
-}
-
-class Controls : public ControlWindow {
-  protected:
-    // A strip of count images, each size pixels square.
-    CBitmap* strip(int count, int size = 20)
-    {
-        return bitmapOf(size, size * count, [size](int, int y) { return imageColour(y / size); });
-    }
-};
+using Controls = ControlWindow;
 
 TEST_F(Controls, FilmstripKnobShowsTheImageOfItsValue)
 {
