@@ -8,10 +8,8 @@
 
 namespace {
 
-// The platform registers components for one thread at a time, and a host
-// may make instances of this plug-in on several. (The other plug-in's
-// adapter has a lock of its own: hosts make their instances from one thread
-// as a rule.)
+// A host may make instances of this plug-in on several threads at once:
+// only one of them finds the bundle unregistered and registers it.
 std::mutex registration;
 
 Component findEffect(OSType subtype)

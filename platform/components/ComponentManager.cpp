@@ -1,16 +1,18 @@
 // The registry, the component and instance records, and the calls on them.
 // One copy of this library serves the whole process, hosts and bundles alike.
 //
-// The registry takes no lock: registration and lookup keep to one thread at a
-// time. Open, close and calls work from the record they are handed, so they
-// may come from any thread; a tag at the start of each record tells a
-// component from an instance from anything else.
+// Registration and lookup take the registry's lock: plug-in hosts may load
+// several plug-ins, each registering its bundle, on several threads at once.
+// Open, close and calls work from the record they are handed, so they take
+// no lock and may come from any thread; a tag at the start of each record
+// tells a component from an instance from anything else.
 
 #include "platform/components/Components.h"
 
 #include <algorithm>
 #include <atomic>
 #include <memory>
+#include <mutex>
 #include <new>
 #include <type_traits>
 #include <vector>
@@ -61,6 +63,12 @@ std::vector<Component>& registry()
     return *components;
 }
 
+std::unique_lock<std::mutex> lockRegistry()
+{
+    static auto* lock = new std::mutex;
+    return std::unique_lock(*lock);
+}
+
 bool sameDescription(const ComponentDescription& a, const ComponentDescription& b)
 {
     return a.componentType == b.componentType && a.componentSubType == b.componentSubType &&
@@ -96,6 +104,7 @@ void release(ComponentInstance instance)
 Component RegisterComponent(const ComponentDescription* description, ComponentRoutine entry, const char* name)
 {
     if (!description || !entry) return nullptr;
+    const auto locked = lockRegistry();
     auto& components = registry();
     const bool duplicate = std::any_of(components.begin(), components.end(), [&](Component registered) {
         return registered->entry == entry && sameDescription(registered->description, *description);
@@ -110,6 +119,7 @@ Component RegisterComponent(const ComponentDescription* description, ComponentRo
 
 OSErr UnregisterComponent(Component component)
 {
+    const auto locked = lockRegistry();
     auto& components = registry();
     const auto found = std::find(components.begin(), components.end(), component);
     if (found == components.end()) return invalidComponentID;
@@ -121,6 +131,7 @@ OSErr UnregisterComponent(Component component)
 
 Component FindNextComponent(Component previous, const ComponentDescription* looking)
 {
+    const auto locked = lockRegistry();
     const auto& components = registry();
     auto next = components.begin();
     if (previous) {
@@ -136,6 +147,7 @@ Component FindNextComponent(Component previous, const ComponentDescription* look
 
 long CountComponents(const ComponentDescription* looking)
 {
+    const auto locked = lockRegistry();
     const auto& components = registry();
     return static_cast<long>(std::count_if(components.begin(), components.end(), [&](Component component) {
         return matches(component->description, looking);

@@ -15,9 +15,10 @@
 //
 // Thread safety: registration and lookup (RegisterComponent,
 // UnregisterComponent, FindNextComponent, CountComponents,
-// RegisterComponentBundle) are for one thread at a time, normally the main
-// thread; they take no lock. GetComponentInfo, open, close and calls on
-// different instances may come from any thread. CallComponent and the
+// RegisterComponentBundle) may come from any thread; each takes the
+// registry's lock for its own work, so looking for a component and then
+// registering it is the caller's to make one step. GetComponentInfo, open,
+// close and calls on different instances may come from any thread. CallComponent and the
 // storage calls allocate nothing, lock nothing and make no system call, so
 // they may be used on the render thread. Calls on one instance are the
 // caller's to serialise, as on the original platform.

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <bit>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -110,6 +111,27 @@ TEST_F(ComponentManagerTest, RegistrationRejectsDuplicatesAndUnregistersOnce)
     ASSERT_NE(other, nullptr);
     EXPECT_EQ(UnregisterComponent(other), noErr);
     EXPECT_EQ(UnregisterComponent(other), invalidComponentID);
+}
+
+// Hosts load plug-ins, each registering its own components, on several
+// threads at once.
+TEST_F(ComponentManagerTest, ThreadsRegisterFindAndUnregisterTheirOwnComponentsAtOnce)
+{
+    constexpr int kThreads = 4, kRounds = 200;
+    std::vector<int> found(kThreads, 0);
+    std::vector<std::thread> threads;
+    for (int t = 0; t < kThreads; ++t)
+        threads.emplace_back([t, &found] {
+            const ComponentDescription mine{FourCharCode("aufx"), FourCharCode("Thr0") + OSType(t),
+                                            FourCharCode("Vokt"), 0, 0};
+            for (int round = 0; round < kRounds; ++round) {
+                const Component component = RegisterComponent(&mine, otherEntry, "thread");
+                if (FindNextComponent(nullptr, &mine) == component && CountComponents(&mine) == 1) ++found[t];
+                UnregisterComponent(component);
+            }
+        });
+    for (std::thread& thread : threads) thread.join();
+    EXPECT_EQ(found, std::vector<int>(kThreads, kRounds));
 }
 
 TEST_F(ComponentManagerTest, InfoAndCallsTellComponentsFromInstances)
