@@ -1,5 +1,7 @@
 #include "editor/VokVstEditorAU.h"
 
+#include <algorithm>
+
 #include "au/carbonview/CAAUParameter.h"
 #include "toolkit/CControl.h"
 
@@ -12,13 +14,24 @@ void VokVstEditorAU::idle()
     VokVstEditor::idle();
 }
 
+void VokVstEditorAU::close()
+{
+    for (const long index : openGestures) sendGesture(kAudioUnitEvent_EndParameterChangeGesture, index);
+    openGestures.clear();
+    VokVstEditor::close();
+}
+
 void VokVstEditorAU::beginEdit(long index)
 {
+    openGestures.push_back(index);
     sendGesture(kAudioUnitEvent_BeginParameterChangeGesture, index);
 }
 
 void VokVstEditorAU::endEdit(long index)
 {
+    if (const auto open = std::find(openGestures.begin(), openGestures.end(), index);
+        open != openGestures.end())
+        openGestures.erase(open);
     sendGesture(kAudioUnitEvent_EndParameterChangeGesture, index);
 }
 

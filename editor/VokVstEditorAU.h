@@ -7,6 +7,8 @@
 //
 // Main thread only.
 
+#include <vector>
+
 #include "VokEditorUnit.h"
 #include "platform/audiounit/AUEventListener.h"
 
@@ -18,10 +20,16 @@ class VokVstEditorAU : public VokVstEditor {
     explicit VokVstEditorAU(void* audioUnit);
 
     void idle() override;
+    // Ends the gestures still open: closed mid-drag, the editor's tracking
+    // loop stops without its end, and the host would hold the parameter
+    // touched.
+    void close() override;
     void beginEdit(long index) override;
     void endEdit(long index) override;
     void valueChanged(CDrawContext* context, CControl* control) override;
 
   private:
     void sendGesture(AudioUnitEventType type, long index) const;
+
+    std::vector<long> openGestures;
 };

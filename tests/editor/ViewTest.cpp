@@ -113,6 +113,37 @@ TEST_F(View, AKnobDragIsOneGestureAroundClampedValuesThatTheEffectKeeps)
     for (const HostEvent& event : hostEvents) EXPECT_EQ(event.id, AudioUnitParameterID(kUnit.knobTag));
 }
 
+TEST_F(View, ClosingTheViewMidDragEndsTheGestureItBegan)
+{
+    ASSERT_EQ(createView(), noErr);
+    run(1.1);
+    hostEvents.clear();
+    // The host closes the view from a timer while the knob is held.
+    EventLoopTimerRef closer = nullptr;
+    InstallEventLoopTimer(
+        GetMainEventLoop(), 0.3, 0,
+        [](EventLoopTimerRef, void* instance) {
+            auto& opened = *static_cast<AudioUnitCarbonView*>(instance);
+            CloseComponent(opened);
+            opened = nullptr;
+        },
+        &view, &closer);
+    const CPoint from = centre(kUnit.knob);
+    platform::headless::mouseDown(window, from.h, from.v);
+    for (int i = 1; i <= 5; ++i) platform::headless::mouseMove(window, from.h, from.v - 10 * i);
+    run(1);
+    RemoveEventLoopTimer(closer);
+    ASSERT_EQ(view, nullptr) << "closed while the knob was held";
+
+    int begins = 0, ends = 0;
+    for (const HostEvent& event : eventsOf(kUnit.knobTag)) {
+        begins += event.type == kAudioUnitEvent_BeginParameterChangeGesture;
+        ends += event.type == kAudioUnitEvent_EndParameterChangeGesture;
+    }
+    EXPECT_EQ(begins, 1);
+    EXPECT_EQ(ends, 1) << "a host would hold the parameter touched";
+}
+
 TEST_F(View, AControlValueOutsideTheRangeReachesTheEffectClamped)
 {
     ASSERT_EQ(createView(), noErr);
