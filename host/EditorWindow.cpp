@@ -10,7 +10,6 @@ namespace {
 
 // Where the window opens before it is sized to the pane.
 constexpr Rect kInitialBounds{80, 80, 380, 480};
-constexpr EventTimerInterval kEndingRetrySeconds = 0.02;
 
 } // namespace
 
@@ -74,38 +73,21 @@ void EditorWindow::show()
 
 OSStatus EditorWindow::onClose(EventHandlerCallRef, EventRef, void*)
 {
-    endEventLoop();
+    QuitApplicationEventLoop();
     return noErr;
 }
 
-namespace {
-
-EventLoopTimerRef endingTimer = nullptr;
-
-// An editor runs the event loop itself from its timers, and such a nested
-// run takes a quit meant for the application's loop as its own; the quit
-// is repeated until the outer loop has it.
-void startEnding(void*)
-{
-    if (endingTimer) return;
-    InstallEventLoopTimer(
-        GetMainEventLoop(), 0, kEndingRetrySeconds,
-        [](EventLoopTimerRef, void*) { QuitApplicationEventLoop(); }, nullptr, &endingTimer);
-}
-
-} // namespace
-
 void EditorWindow::endEventLoop()
 {
-    // Through the run loop, which wakes a loop that waits for input.
-    platform::performOnRunLoop(CFRunLoopGetMain(), kCFRunLoopCommonModes, startEnding, nullptr);
+    // Through the run loop, which wakes a loop that waits for input and
+    // makes it safe from any thread.
+    platform::performOnRunLoop(
+        CFRunLoopGetMain(), kCFRunLoopCommonModes, [](void*) { QuitApplicationEventLoop(); }, nullptr);
 }
 
 void EditorWindow::run()
 {
     RunApplicationEventLoop();
-    if (endingTimer) RemoveEventLoopTimer(endingTimer);
-    endingTimer = nullptr;
 }
 
 const CatalogEntry& editorViewOf(const EffectUnit& unit, const Catalog& catalog)

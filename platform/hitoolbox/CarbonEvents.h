@@ -331,7 +331,9 @@ OSStatus PostEventToQueue(EventQueueRef queue, EventRef event, EventPriority pri
 // QuitEventLoop). eventLoopTimedOutErr at the end, eventLoopQuitErr when quit.
 OSStatus RunCurrentEventLoop(EventTimeout seconds);
 OSStatus QuitEventLoop(EventLoopRef loop);
-// Runs the loop until QuitApplicationEventLoop.
+// Runs the loop until QuitApplicationEventLoop, which also ends the runs
+// nested in it (each returns eventLoopQuitErr) on its way out; outside the
+// application loop it ends the current run, as QuitEventLoop does.
 void RunApplicationEventLoop(void);
 void QuitApplicationEventLoop(void);
 // Waits up to timeout for a queued event whose class and kind are in the

@@ -45,6 +45,11 @@ struct Loop {
     std::deque<EventRef> queue;
     InputState input;
     bool quitRequested = false;
+    // QuitApplicationEventLoop's request ends every run nested in the
+    // application loop too (an editor's tracking or idle pass), so that none
+    // takes it as its own; the outermost run lets go of it.
+    bool applicationQuitRequested = false;
+    int applicationRuns = 0;
 };
 
 Loop& loop()
@@ -268,10 +273,20 @@ OSStatus RunCurrentEventLoop(EventTimeout seconds)
         takeDueInput();
         dispatchQueued();
         // A handler that asked to quit is not kept waiting for more input.
-        waitUntil(deadline, !loop().queue.empty() || loop().quitRequested);
+        Loop& l = loop();
+        waitUntil(deadline, !l.queue.empty() || l.quitRequested || l.applicationQuitRequested);
         platform::detail::redrawWindows();
-        if (loop().quitRequested) {
-            loop().quitRequested = false;
+        if (l.quitRequested) {
+            l.quitRequested = false;
+            return eventLoopQuitErr;
+        }
+        if (l.applicationQuitRequested) {
+            // A run this one is nested in, waiting in its run loop for the
+            // timer that started this one, stops too.
+            if (l.applicationRuns > 0)
+                CFRunLoopStop(CFRunLoopGetMain());
+            else
+                l.applicationQuitRequested = false;
             return eventLoopQuitErr;
         }
         if (CFAbsoluteTimeGetCurrent() >= deadline) return eventLoopTimedOutErr;
@@ -288,12 +303,16 @@ OSStatus QuitEventLoop(EventLoopRef eventLoop)
 
 void RunApplicationEventLoop(void)
 {
+    Loop& l = loop();
+    ++l.applicationRuns;
     RunCurrentEventLoop(kEventDurationForever);
+    if (--l.applicationRuns == 0) l.applicationQuitRequested = false;
 }
 
 void QuitApplicationEventLoop(void)
 {
-    QuitEventLoop(&mainLoop);
+    loop().applicationQuitRequested = true;
+    CFRunLoopStop(CFRunLoopGetMain());
 }
 
 OSStatus ReceiveNextEvent(ItemCount numTypes, const EventTypeSpec* list, EventTimeout timeout,

@@ -75,6 +75,39 @@ TEST_F(EventLoop, QuitEndsTheApplicationLoop)
     RemoveEventLoopTimer(log.timer);
 }
 
+// An editor runs the loop itself, nested in the application's, from its
+// timers and tracking loops: the application's quit must reach the
+// application loop through such a run.
+TEST_F(EventLoop, AnApplicationQuitInANestedRunEndsTheApplicationLoop)
+{
+    struct Nesting {
+        OSStatus nestedResult = noErr;
+        EventLoopTimerRef nest = nullptr, quit = nullptr, backstop = nullptr;
+    } nesting;
+    InstallEventLoopTimer(
+        GetMainEventLoop(), 1, 0,
+        [](EventLoopTimerRef, void* data) {
+            auto& n = *static_cast<Nesting*>(data);
+            n.nestedResult = RunCurrentEventLoop(5);
+        },
+        &nesting, &nesting.nest);
+    InstallEventLoopTimer(
+        GetMainEventLoop(), 1.5, 0, [](EventLoopTimerRef, void*) { QuitApplicationEventLoop(); }, nullptr,
+        &nesting.quit);
+    // Ends a loop that missed the quit, so that the test fails rather than hangs.
+    InstallEventLoopTimer(
+        GetMainEventLoop(), 100, 0, [](EventLoopTimerRef, void*) { QuitApplicationEventLoop(); }, nullptr,
+        &nesting.backstop);
+    RunApplicationEventLoop();
+    EXPECT_EQ(nesting.nestedResult, eventLoopQuitErr);
+    EXPECT_DOUBLE_EQ(CFAbsoluteTimeGetCurrent(), 1001.5);
+    for (EventLoopTimerRef timer : {nesting.nest, nesting.quit, nesting.backstop})
+        RemoveEventLoopTimer(timer);
+
+    // Let go of once the application loop has ended: later runs run.
+    EXPECT_EQ(RunCurrentEventLoop(0.5), eventLoopTimedOutErr);
+}
+
 struct Poster {
     EventRef event;
 };
